@@ -1,0 +1,1 @@
+# filled in by the front-end work
