@@ -40,6 +40,9 @@ struct CoreHooks {
   // own SFR array.
   std::uint8_t (*sfrRead)(void* context, std::uint8_t address) = nullptr;
   void (*sfrWrite)(void* context, std::uint8_t address, std::uint8_t value) = nullptr;
+  // Read-modify-write instructions (ANL/ORL/XRL/INC/DEC/DJNZ direct, bit CLR/SETB/CPL/JBC,
+  // MOV bit,C) read a port's output latch, not its pins. When null, sfrRead serves them too.
+  std::uint8_t (*sfrReadLatch)(void* context, std::uint8_t address) = nullptr;
   // MOVX. Addresses inside the directly mapped memory (setMemory) bypass these.
   std::uint8_t (*xdataRead)(void* context, std::uint16_t address) = nullptr;
   void (*xdataWrite)(void* context, std::uint16_t address, std::uint8_t value) = nullptr;
@@ -71,6 +74,9 @@ class Core {
   // In idle the counter advances to cycleLimit unless an enabled interrupt is pending.
   // Returns the number of instructions executed.
   std::uint64_t run(std::uint64_t cycleLimit, std::int32_t pcBreak = -1);
+  // Like run, but bounded by a number of instructions instead of a cycle limit. An idle core
+  // stops at once (nothing would wake it).
+  std::uint64_t runInstructions(std::uint64_t count, std::int32_t pcBreak = -1);
   // One instruction (or one idle cycle); returns the cycles it took.
   unsigned step();
 
@@ -93,9 +99,30 @@ class Core {
   std::uint8_t sfr(std::uint8_t address) const;        // as the core holds it (no hook)
   void setSfr(std::uint8_t address, std::uint8_t value);
   std::uint16_t dptr(unsigned index) const;
+  // Interrupt levels being served (bit 0 low, bit 1 high); RETI ends the highest.
+  std::uint8_t interruptsInService() const { return inService_; }
 
  private:
   // The implementation owns the layout below; add what it needs.
+  template <bool kByCycles, bool kBreak>
+  std::uint64_t runLoop(std::uint64_t limit, std::uint16_t pcBreak);
+  unsigned execute();
+  unsigned serviceInterruptOrIdle();
+  std::uint8_t readDirect(std::uint8_t address);
+  std::uint8_t readDirectLatch(std::uint8_t address);
+  void writeDirect(std::uint8_t address, std::uint8_t value);
+  std::uint8_t readSfr(std::uint8_t address);
+  void writeSfr(std::uint8_t address, std::uint8_t value);
+  bool readBit(std::uint8_t bit);
+  void writeBit(std::uint8_t bit, bool value);
+  std::uint8_t xdataRead(std::uint16_t address);
+  void xdataWrite(std::uint16_t address, std::uint8_t value);
+  std::uint8_t psw() const;
+  void updateInterrupts();
+  std::uint16_t pendingMask() const;
+  std::uint16_t enabledMask() const;
+  std::uint16_t highPriorityMask() const;
+
   std::uint8_t* memory_ = nullptr;
   std::uint32_t memorySize_ = 0;
   CoreHooks hooks_{};
@@ -106,6 +133,13 @@ class Core {
   std::uint64_t instructions_ = 0;
   StopReason stop_ = StopReason::None;
   std::uint16_t stopAddress_ = 0;
+  std::uint8_t bank_ = 0;           // PSW RS1:RS0 * 8, the base of R0-R7
+  std::uint8_t dpl_ = 0x82;         // DPL of the pointer DPS selects (DPH follows it)
+  std::uint16_t lines_ = 0;         // request lines as raised by the chip, one bit per source
+  std::uint8_t inService_ = 0;      // levels in service: bit 0 low, bit 1 high
+  bool irqArmed_ = false;           // an enabled request may be taken (EA and enable bits)
+  bool blockOnce_ = false;          // the next boundary may not take an interrupt
+  bool idle_ = false;
 };
 
 }  // namespace mcs51
