@@ -1,0 +1,37 @@
+// The file requester on the terminal: "-g" at start, F5 later, Tab completes a path.
+#include "tests/e2e/tool_fixture.h"
+
+namespace {
+
+using FileRequester = ToolFixture;
+
+TEST_F(FileRequester, CompletesWithTabAndOffersThePreviousChoice) {
+  const std::string chosen = folder_.file("program-source.bin");
+  ASSERT_TRUE(writeFile(chosen, Bytes(16, 0)));
+  tool_ = std::make_unique<ToolSession>(toolLaunch(imagePath(), {"-g"}));
+  ASSERT_TRUE(tool().waitFor([](const ScreenModel& s) { return s.text().find("File name:") != std::string::npos; }))
+      << tool().output();
+  ASSERT_TRUE(tool().press(folder_.file("pro") + "\t"));
+  ASSERT_TRUE(tool().waitFor([&](const ScreenModel& s) { return s.text().find(chosen) != std::string::npos; }))
+      << screen().text();
+  pressForScreen("\r");
+  EXPECT_EQ(screen().row(37), "filename:" + chosen);
+
+  // F5: the previous choice is the default; Enter keeps it.
+  ASSERT_TRUE(tool().press("\x1b[15~"));
+  ASSERT_TRUE(tool().waitFor([&](const ScreenModel& s) {
+    return s.text().find("File name: " + chosen) != std::string::npos;
+  })) << screen().text();
+  pressForScreen("\r");
+  EXPECT_EQ(screen().row(37), "filename:" + chosen);
+
+  // '?' also opens it; the line is edited: the default erased, another name typed.
+  ASSERT_TRUE(tool().press("?"));
+  ASSERT_TRUE(tool().waitFor([&](const ScreenModel& s) {
+    return s.text().find("File name: " + chosen) != std::string::npos;
+  }));
+  pressForScreen(std::string(chosen.size(), '\x7f') + "other.bin\r");
+  EXPECT_EQ(screen().row(37), "filename:other.bin");
+}
+
+}  // namespace
