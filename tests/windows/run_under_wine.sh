@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs the cross-built nandbridge.exe under wine.
+#   no-bridge: no driver is there, so it looks for the device, prints its usage on standard
+#              error and exits with 2.
+#   sim:       on the simulated bridge it reaches the command screen and exits 0 on ESC.
+# Exit 77 (skipped) when wine is not installed.
+set -euo pipefail
+exe=$1
+mode=$2
+work=$3
+
+wine=""
+for candidate in wine wine64 /usr/lib/wine/wine64; do
+  if command -v "$candidate" >/dev/null; then wine=$(command -v "$candidate"); break; fi
+done
+[ -n "$wine" ] || { echo "wine is not installed: not running the Windows exe"; exit 77; }
+[ -f "$exe" ] || { echo "FAIL: $exe missing (the cross build failed?)"; exit 1; }
+
+mkdir -p "$work"
+export WINEPREFIX=$work/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+out=$work/$mode.stdout
+err=$work/$mode.stderr
+fail() { echo "FAIL: $*"; echo "--- stdout"; cat "$out"; echo "--- stderr"; cat "$err"; exit 1; }
+
+case $mode in
+  no-bridge)
+    unset NANDBRIDGE_SIM
+    set +e
+    "$wine" "$exe" </dev/null >"$out" 2>"$err"
+    status=$?
+    set -e
+    [ "$status" = 2 ] || fail "exit status $status, expected 2"
+    [ "$(head -n 1 "$out" | tr -d '\r')" = "looking for device" ] || fail "no \"looking for device\""
+    grep -qi usage "$err" || fail "no usage lines on standard error"
+    ! grep -qi usage "$out" || fail "usage lines on standard output"
+    ;;
+  sim)
+    flash=$work/sim-flash.bin
+    rm -f "$flash"
+    set +e
+    printf '\033' | NANDBRIDGE_SIM="Z:${flash//\//\\}" "$wine" "$exe" >"$out" 2>"$err"
+    status=$?
+    set -e
+    [ "$status" = 0 ] || fail "exit status $status, expected 0"
+    grep -q "found device:0" "$out" || fail "the simulated bridge was not found"
+    grep -q "F1 for help" "$out" || fail "no command screen"
+    [ "$(stat -c %s "$flash")" = 69206016 ] || fail "the simulated flash image was not created"
+    ;;
+  *) echo "unknown mode $mode"; exit 1 ;;
+esac
+echo "ok: $mode"
