@@ -45,6 +45,7 @@ void Gpif::begin(Kind kind, unsigned waveform, unsigned endpoint, sim::SimTime n
 void Gpif::startFifo(bool read, unsigned endpoint, sim::SimTime now) {
   if (mode_ != Mode::Idle) return;
   trigBits = static_cast<std::uint8_t>((read ? bits::GPIFTRIG_READ : 0) | (endpoint & 3));
+  fast_.usable = false;
   begin(read ? Kind::FifoRead : Kind::FifoWrite, read ? wfSelect & 3 : (wfSelect >> 2) & 3,
         endpoint, now);
   if (count == 0) {  // nothing to move
@@ -52,6 +53,72 @@ void Gpif::startFifo(bool read, unsigned endpoint, sim::SimTime now) {
     return;
   }
   mode_ = Mode::Waiting;
+  if (read) planFastRead();
+}
+
+void Gpif::planFastRead() {
+  fast_ = FastRead{};
+  const std::uint8_t* w = wave_;
+  const bool tri = (ctlCfg & bits::GPIFCTLCFG_TRICTL) != 0;
+  // S0: a decision on RDY0 alone (A AND A, A OR A), no actions, true to S1, false to S0.
+  const std::uint8_t f0 = w[24];
+  if (tri || w[8] != OP_DP || (w[0] & 0xBF) != 0x08 || (f0 & 0x3F) != 0 || (f0 >> 6) > 1)
+    return;
+  // The CTL levels: all high at S0, at the final decision and at idle.
+  const std::uint8_t high = 0x3F;
+  if ((w[16] & high) != high || (idleCtl & high) != high) return;
+  sim::SimTime cycles = 1, fall = 0;
+  bool low = false, pulsed = false, data = false;
+  unsigned s = 1;
+  for (; s < 7 && !(w[8 + s] & OP_DP); ++s) {
+    const std::uint8_t op = w[8 + s], out = w[16 + s] & high;
+    if (op & ~OP_DATA) return;  // NEXT, INCAD, GINT, SGL: not the plain shape
+    if (out != high && out != (high & ~NandPins::RE)) return;
+    const bool reLow = out != high;
+    if (reLow && !low) {
+      if (pulsed) return;  // a second RE# pulse
+      fall = cycles;
+      low = pulsed = true;
+    } else if (!reLow && low) {
+      low = false;
+    }
+    if (op & OP_DATA) {
+      if (data || !low) return;  // one byte per pass, sampled while RE# is low
+      data = true;
+    }
+    cycles += w[s] ? w[s] : 256;
+  }
+  if (s == 7 || low || !data) return;
+  // The final decision: both branches to idle, no actions.
+  if (w[8 + s] != OP_DP || (w[s] & 0x3F) != 0x3F || (w[16 + s] & high) != high) return;
+  fast_.usable = true;
+  fast_.fallOffset = fall * period_;
+  fast_.period = (cycles + 1 + IDLE_PASS_CYCLES) * period_;
+}
+
+// Whole passes that end before `limit`, each leaving the pins as it found them; the last
+// byte of the count, a busy flash or a full FIFO go back to the state-by-state run.
+bool Gpif::runFastRead(sim::SimTime limit) {
+  sim::NandFlash& flash = pins_.flash();
+  const sim::SimTime p = period_, pass = fast_.period, fall = fast_.fallOffset;
+  sim::SimTime t = t_;
+  bool moved = false;
+  while (count > 1 && t + pass <= limit && ep_->fifoHasRoom()) {
+    if (!flash.isReady(t)) {
+      const sim::SimTime r = flash.readyTime();
+      if (r == sim::NandFlash::NEVER) break;
+      const sim::SimTime tested = t + (r - t + p - 1) / p * p;
+      if (tested + pass > limit) break;
+      t = tested;
+    }
+    ep_->fifoPush(flash.dataReadCycle(t + fall));
+    --count;
+    ++bytesMoved_;
+    t += pass;
+    moved = true;
+  }
+  t_ = t;
+  return moved;
 }
 
 void Gpif::startSingle(bool read, sim::SimTime now) {
@@ -154,6 +221,8 @@ void Gpif::run(sim::SimTime limit) {
   const sim::SimTime p = period_;
   while (t_ < limit) {
     if (mode_ == Mode::Waiting) {
+      if (fast_.usable && kind_ == Kind::FifoRead && !pins_.tracing() && runFastRead(limit))
+        continue;
       if (!fifoReady()) {
         // Paused until the FIFO changes, which happens only outside this call.
         t_ += (limit - t_ + p - 1) / p * p;

@@ -73,6 +73,8 @@ class Gpif {
  private:
   enum class Mode : std::uint8_t { Idle, Waiting, Running };
   void run(sim::SimTime limit);
+  void planFastRead();
+  bool runFastRead(sim::SimTime limit);
   void begin(Kind kind, unsigned waveform, unsigned endpoint, sim::SimTime now);
   bool fifoReady() const;
   bool term(unsigned n, sim::SimTime now) const;
@@ -93,6 +95,14 @@ class Gpif {
   unsigned state_ = 0;
   bool entered_ = false;  // the current decision state's actions have run
   sim::SimTime t_ = 0;    // start of the next step
+  // A FIFO read whose waveform is the plain shape (S0 waits for RDY0, then fixed states
+  // with one RE# pulse and one DATA, then a decision to idle) runs whole passes in one step
+  // each, with the same pin edges and times as the state-by-state run.
+  struct FastRead {
+    bool usable = false;
+    sim::SimTime fallOffset = 0;  // S0 start to the falling edge of RE#
+    sim::SimTime period = 0;      // one pass, idle included
+  } fast_;
   std::uint64_t bytesMoved_ = 0;
   std::uint64_t irqEvents_ = 0;
 };

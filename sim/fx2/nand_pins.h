@@ -69,6 +69,7 @@ class NandPins {
   sim::SimTime readyTime() const { return flash_.readyTime(); }
 
   void enableTrace(bool on) { trace_ = on; }
+  bool tracing() const { return trace_; }
   const std::vector<PinEvent>& trace() const { return events_; }
   void clearTrace() { events_.clear(); }
 
