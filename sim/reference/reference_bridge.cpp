@@ -77,8 +77,12 @@ bool ReferenceBridge::waitForReady(const char* what) {
 
 bool ReferenceBridge::singleWrite(bool command, std::uint8_t value) {
   now_ += bridge_timing::SINGLE_WRITE_SETUP;
-  const std::string what = format(command ? "the command cycle 0x%02X" : "the address cycle 0x%02X", value);
-  if (!waitForReady(what.c_str())) return false;
+  if (flash_.readyTime() == NandFlash::NEVER) {
+    const std::string what =
+        format(command ? "the command cycle 0x%02X" : "the address cycle 0x%02X", value);
+    return waitForReady(what.c_str());
+  }
+  now_ = std::max(now_, flash_.readyTime());
   const SimTime latch = now_ + bridge_timing::SINGLE_WRITE_LATCH;
   if (command) {
     flash_.commandCycle(value, latch);
