@@ -7,6 +7,7 @@
 
 #include "host/drivers/ezusb/ezusb_control_codes.h"
 #include "host/drivers/ezusb/ezusb_device.h"
+#include "host/link/device_channel.h"
 
 namespace {
 
@@ -90,24 +91,26 @@ TEST_F(EzusbOpenTest, EachInstanceIsOneCreateFileForWritingOnItsDeviceObject) {
   }
 }
 
-TEST_F(EzusbOpenTest, ScanStopsAtTheFirstInstanceThatOpensAndNeverGoesPastFive) {
-  // The channel tries 0 to 5 and keeps the first that opens.
-  const auto scan = []() -> int {
-    for (int n = 0; n <= 7; ++n) {
-      std::string error;
-      if (ezusb::openDevice(fakeCalls, n, error)) return n;
-    }
-    return -1;
-  };
+std::unique_ptr<DriverDevice> openThroughFakeOs(int instance, std::string& error) {
+  return ezusb::openDevice(fakeCalls, instance, error);
+}
+
+TEST_F(EzusbOpenTest, ChannelStopsAtTheFirstInstanceThatOpensAndNeverGoesPastFive) {
   os.presentPaths = {"\\\\.\\ezusb-2", "\\\\.\\ezusb-4"};
-  EXPECT_EQ(scan(), 2);
+  DeviceChannel channel;
+  std::string reasons;
+  ASSERT_TRUE(openChannel(channel, reasons, openThroughFakeOs));
+  EXPECT_EQ(channel.instance, 2);
+  EXPECT_EQ(reasons, "");
   ASSERT_EQ(os.opens.size(), 3u);
   for (int n = 0; n < 3; ++n) EXPECT_EQ(os.opens[n].path, "\\\\.\\ezusb-" + std::to_string(n));
 
   os = FakeOs{};
   os.presentPaths = {"\\\\.\\ezusb-6", "\\\\.\\ezusb-7"};
-  EXPECT_EQ(scan(), -1);
-  EXPECT_EQ(os.opens.size(), 6u);  // instances above 5 are never tried
+  DeviceChannel none;
+  EXPECT_FALSE(openChannel(none, reasons, openThroughFakeOs));
+  EXPECT_EQ(os.opens.size(), 6u);
+  EXPECT_EQ(os.opens.back().path, "\\\\.\\ezusb-5");
 }
 
 class EzusbDeviceTest : public testing::Test {
