@@ -81,4 +81,30 @@ HexLoadResult loadIntelHex(const std::string& text, std::vector<std::uint8_t>& i
   return result;
 }
 
+std::string toIntelHex(const std::vector<std::uint8_t>& bytes, std::uint16_t origin) {
+  static constexpr char digits[] = "0123456789ABCDEF";
+  std::string out;
+  const auto put = [&](std::uint8_t b, std::uint8_t& sum) {
+    out += digits[b >> 4];
+    out += digits[b & 15];
+    sum = static_cast<std::uint8_t>(sum + b);
+  };
+  for (std::size_t at = 0; at < bytes.size(); at += 16) {
+    const std::size_t n = bytes.size() - at < 16 ? bytes.size() - at : 16;
+    const std::uint32_t address = origin + at;
+    std::uint8_t sum = 0;
+    out += ':';
+    put(static_cast<std::uint8_t>(n), sum);
+    put(static_cast<std::uint8_t>(address >> 8), sum);
+    put(static_cast<std::uint8_t>(address), sum);
+    put(0, sum);
+    for (std::size_t i = 0; i < n; ++i) put(bytes[at + i], sum);
+    std::uint8_t ignored = 0;
+    put(static_cast<std::uint8_t>(-sum), ignored);
+    out += '\n';
+  }
+  out += ":00000001FF\n";
+  return out;
+}
+
 }  // namespace mcs51

@@ -18,4 +18,7 @@ struct HexLoadResult {
 // an error.
 HexLoadResult loadIntelHex(const std::string& text, std::vector<std::uint8_t>& image);
 
+// Data records of 16 bytes from `origin`, then the end record.
+std::string toIntelHex(const std::vector<std::uint8_t>& bytes, std::uint16_t origin = 0);
+
 }  // namespace mcs51
