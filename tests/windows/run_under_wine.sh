@@ -2,7 +2,8 @@
 # Runs the cross-built nandbridge.exe under wine.
 #   no-bridge: no driver is there, so it looks for the device, prints its usage on standard
 #              error and exits with 2.
-#   sim:       on the simulated bridge it reaches the command screen and exits 0 on ESC.
+#   sim:       on the simulated bridge it reaches the command screen, reads the flash ID
+#              through the firmware (key 4) and exits 0 on ESC.
 # Exit 77 (skipped) when wine is not installed.
 set -euo pipefail
 exe=$1
@@ -38,12 +39,14 @@ case $mode in
     flash=$work/sim-flash.bin
     rm -f "$flash"
     set +e
-    printf '\033' | NANDBRIDGE_SIM="Z:${flash//\//\\}" "$wine" "$exe" >"$out" 2>"$err"
+    printf '4\033' | NANDBRIDGE_SIM="Z:${flash//\//\\}" "$wine" "$exe" >"$out" 2>"$err"
     status=$?
     set -e
     [ "$status" = 0 ] || fail "exit status $status, expected 0"
     grep -q "found device:0" "$out" || fail "the simulated bridge was not found"
     grep -q "F1 for help" "$out" || fail "no command screen"
+    # Maker and device code of the simulated 64 MiB flash, first in the view after key 4.
+    grep -q "^0000:  EC 76" "$out" || fail "the flash ID did not come through the bridge"
     [ "$(stat -c %s "$flash")" = 69206016 ] || fail "the simulated flash image was not created"
     ;;
   *) echo "unknown mode $mode"; exit 1 ;;
