@@ -8,7 +8,10 @@ namespace mcs51::testing {
 
 namespace {
 
-constexpr unsigned kSubroutines = 4;
+// Subroutines sit one per 256-byte page from 0x300 on, so ACALL is encoded with every page
+// from 3 to 7; the body stays below them.
+constexpr unsigned kSubroutines = 5;
+constexpr unsigned kFirstSubroutinePage = 3;
 constexpr int kEnd = -1;  // target: the final SJMP
 
 // One piece of the program. `target` is the index of a later item (or kEnd, or a subroutine
@@ -58,6 +61,11 @@ class Generator {
     item.size = static_cast<unsigned>(bytes.size());
     item.emit = [bytes](std::uint16_t, std::uint16_t, std::uint16_t) { return bytes; };
     items_.push_back(item);
+  }
+  unsigned size() const {
+    unsigned total = 0;
+    for (const Item& item : items_) total += item.size;
+    return total;
   }
   void generic(bool subroutine);
   void branch();
@@ -152,9 +160,10 @@ void Generator::branch() {
   Item item;
   const unsigned here = static_cast<unsigned>(items_.size());
   item.target = static_cast<int>(here + 1 + below(8));
-  static constexpr std::uint8_t forms[] = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80,
-                                           0xB4, 0xB5, 0xB6, 0xB8, 0xBB, 0xD5, 0xD8, 0xDF,
-                                           0x01, 0x02, 0x61, 0xE1};
+  static constexpr std::uint8_t forms[] = {
+      0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80, 0xB4, 0xB5, 0xB6, 0xB7, 0xB8, 0xB9, 0xBA,
+      0xBB, 0xBC, 0xBD, 0xBE, 0xBF, 0xD5, 0xD8, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF,
+      0x01, 0x01, 0x02, 0x02};  // 0x01: AJMP, its page bits from the target
   const std::uint8_t op = forms[below(sizeof forms)];
   const std::uint8_t a = op == 0x10 || op == 0x20 || op == 0x30 ? bit()
                          : op == 0xB5 || op == 0xD5            ? direct()
@@ -227,7 +236,7 @@ RandomProgram Generator::build(unsigned count) {
          0xF0, immediate()});
   for (unsigned r = 0; r < 8; ++r) fixed({static_cast<std::uint8_t>(0x78 + r), immediate()});
   const unsigned firstBody = static_cast<unsigned>(items_.size());
-  while (items_.size() - firstBody < count) {
+  while (items_.size() - firstBody < count && size() < kFirstSubroutinePage * 0x100 - 0x40) {
     const unsigned roll = below(100);
     if (roll < 62) {
       generic(false);
@@ -255,6 +264,9 @@ RandomProgram Generator::build(unsigned count) {
   fixed({0x80, 0xFE});  // end: SJMP to itself
   std::vector<unsigned> subroutineStart;
   for (unsigned s = 0; s < kSubroutines; ++s) {
+    const unsigned page = (kFirstSubroutinePage + s) * 0x100 + below(0x40);
+    if (size() > page) throw std::logic_error("subroutine overlaps the body");
+    fixed(std::vector<std::uint8_t>(page - size(), 0x00));  // never executed
     subroutineStart.push_back(static_cast<unsigned>(items_.size()));
     const unsigned length = 1 + below(6);
     for (unsigned i = 0; i < length; ++i) generic(true);

@@ -114,7 +114,7 @@ class UcsimComparison : public ::testing::Test {
 };
 
 TEST_F(UcsimComparison, RandomInstructionSequencesEndInTheSameState) {
-  constexpr std::uint32_t kPrograms = 300;
+  constexpr std::uint32_t kPrograms = 250;
   unsigned failures = 0;
   for (std::uint32_t seed = 1; seed <= kPrograms && failures < 5; ++seed) {
     const auto program = testing::generateRandomProgram(seed);
