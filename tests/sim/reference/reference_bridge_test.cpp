@@ -201,6 +201,32 @@ TEST_F(ReferenceBridgeTest, AFlashThatNeverGetsReadyStallsTheBridgeWithAMessage)
   EXPECT_EQ(read(1), Bytes{0xC0});
 }
 
+TEST_F(ReferenceBridgeTest, AReadNotTakenWholeLeavesItsRestForTheNextRead) {
+  startBridge();
+  readSetup(2);
+  ASSERT_TRUE(send({0x12, 0x02, 0x10}));
+  Bytes first(512);
+  std::uint32_t got = 0;
+  ASSERT_TRUE(bridge.bulkIn(0x88, first.data(), 512, got));
+  // The 16 spare bytes are still in the endpoint: the status read gets them first.
+  ASSERT_TRUE(send({0x52, 0x70, 0, 0}));
+  EXPECT_EQ(read(4, 16), Bytes(flash.image() + 2 * RAW + 512, flash.image() + 3 * RAW));
+  Bytes status(4);
+  ASSERT_TRUE(bridge.bulkIn(0x88, status.data(), 4, got));
+  EXPECT_EQ(status, (Bytes{0xC0, 0xC0, 0xC0, 0xC0}));
+}
+
+TEST_F(ReferenceBridgeTest, PageDataForAFlashThatNeverGetsReadyFillsEndpointTwoThenFails) {
+  startBridge();
+  ASSERT_TRUE(send({0x50, 0x80, 0x00, 0x00, 0x00, 0x00}));
+  flash.setStuckBusy(true);
+  const Bytes data(3 * 512, 0x00);
+  EXPECT_FALSE(bridge.bulkOut(0x02, data.data(), std::uint32_t(data.size())));
+  EXPECT_NE(bridge.lastError().find("endpoint 0x02 full"), std::string::npos) << bridge.lastError();
+  EXPECT_EQ(flash.busyViolations(), 0u);
+  EXPECT_EQ(cycles(true).size(), 5u) << "no data cycle reached the busy flash";
+}
+
 struct RefusalCase {
   const char* name;
   std::function<void(ReferenceBridge&)> setup;
