@@ -67,6 +67,8 @@ class Core {
   void setHooks(const CoreHooks& hooks);
 
   // Register values after reset: PC 0, SP 7, CKCON 0x01 (stretch 1), DPS 0, EIE 0xE0, ...
+  // Internal RAM keeps its contents, and the cycle and instruction counters keep running:
+  // they are the chip's time base.
   void reset();
 
   // Runs instructions until the cycle counter reaches `cycleLimit` (an instruction that
