@@ -4,6 +4,8 @@
 #              error and exits with 2.
 #   sim:       on the simulated bridge it reaches the command screen, reads the flash ID
 #              through the firmware (key 4) and exits 0 on ESC.
+#   file-requester: builds and runs the requester check (file_requester_check.cpp), which needs
+#              the source tree as a fourth argument.
 # Exit 77 (skipped) when wine is not installed.
 set -euo pipefail
 exe=$1
@@ -48,6 +50,21 @@ case $mode in
     # Maker and device code of the simulated 64 MiB flash, first in the view after key 4.
     grep -q "^0000:  EC 76" "$out" || fail "the flash ID did not come through the bridge"
     [ "$(stat -c %s "$flash")" = 69206016 ] || fail "the simulated flash image was not created"
+    ;;
+  file-requester)
+    source_dir=$4
+    compiler=$(command -v x86_64-w64-mingw32-g++-posix || command -v x86_64-w64-mingw32-g++ || true)
+    [ -n "$compiler" ] || { echo "mingw-w64 is not installed"; exit 77; }
+    check=$work/file_requester_check.exe
+    "$compiler" -std=c++20 -static -I"$source_dir" -o "$check" \
+      "$source_dir/tests/windows/file_requester_check.cpp" \
+      "$source_dir/host/platform/win32/file_requester.cpp" -lcomdlg32
+    # No display: the dialog cannot open a window and returns at once instead of waiting.
+    set +e
+    env -u DISPLAY -u WAYLAND_DISPLAY "$wine" "$check" </dev/null >"$out" 2>"$err"
+    status=$?
+    set -e
+    [ "$status" = 0 ] || fail "requester check exited with $status"
     ;;
   *) echo "unknown mode $mode"; exit 1 ;;
 esac
