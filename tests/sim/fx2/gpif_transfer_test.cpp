@@ -1,0 +1,150 @@
+// GPIF FIFO transactions: the transaction count, pausing on an empty or full FIFO, and the
+// packets that auto-in and INPKTEND hand to the host.
+#include "tests/sim/fx2/chip_fixture.h"
+
+namespace fx2test {
+namespace {
+
+class GpifTransferTest : public ChipFixture {
+ protected:
+  void SetUp() override {
+    configureBridge();
+    fillFlash();
+  }
+  void startRead(std::uint32_t n) {
+    setCount(n);
+    chip.writeSfr(sfr::GPIFTRIG, 0x07);
+  }
+  std::vector<std::uint8_t> expected(std::uint32_t page, std::uint32_t n) {
+    const std::uint8_t* p = flash.image() + std::uint64_t(page) * sim::NandFlash::PAGE_RAW_SIZE;
+    return {p, p + n};
+  }
+};
+
+TEST_F(GpifTransferTest, ReadPausesOnFullEndpointAndResumesAsTheHostCollects) {
+  readPage(0);
+  startRead(1200);
+  chip.runFor(sim::milliseconds(2));
+  // Two 512-byte buffers committed by auto-in, then no room: the GPIF waits, not done.
+  EXPECT_FALSE(done());
+  EXPECT_EQ(count(), 1200u - 1024u);
+  EXPECT_EQ(chip.readSfr(sfr::EP2468STAT) & 0xC0, 0x80);  // EP8 full, not empty
+  EXPECT_NE(chip.describe().find("waiting for room in endpoint 8"), std::string::npos);
+
+  std::vector<std::uint8_t> got(1200);
+  std::uint32_t n = 0;
+  ASSERT_TRUE(bridge.bulkIn(0x88, got.data(), 1024, n));
+  ASSERT_EQ(n, 1024u);
+  runUntilDone();
+  EXPECT_EQ(count(), 0u);
+  // 176 bytes sit uncommitted until INPKTEND.
+  EXPECT_FALSE(chip.endpoint(8)->hostHasPacket());
+  chip.writeXdata(xreg::INPKTEND, 0x08);
+  ASSERT_TRUE(bridge.bulkIn(0x88, got.data() + 1024, 176, n));
+  EXPECT_EQ(n, 176u);
+  // Across the page boundary the read goes on in page 1.
+  std::vector<std::uint8_t> want = expected(0, 528);
+  const auto second = expected(1, 1200 - 528);
+  want.insert(want.end(), second.begin(), second.end());
+  EXPECT_EQ(got, want);
+}
+
+TEST_F(GpifTransferTest, WritePausesOnEmptyEndpointWithTheCountLeft) {
+  flash.enableTrace(true);
+  setCount(10);
+  chip.writeSfr(sfr::GPIFTRIG, 0x00);
+  const std::uint8_t first[4] = {1, 2, 3, 4}, rest[6] = {5, 6, 7, 8, 9, 10};
+  ASSERT_TRUE(bridge.bulkOut(0x02, first, 4));
+  chip.runFor(sim::microseconds(20));
+  EXPECT_FALSE(done());
+  EXPECT_EQ(count(), 6u);
+  EXPECT_EQ(flash.trace().size(), 4u);
+  ASSERT_TRUE(bridge.bulkOut(0x02, rest, 6));
+  runUntilDone();
+  EXPECT_EQ(count(), 0u);
+  ASSERT_EQ(flash.trace().size(), 10u);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(flash.trace()[i].value, i + 1);
+}
+
+// A counted read as the bridge's read step runs it: auto-in sends the full packets, INPKTEND
+// the short rest, and nothing else reaches the host.
+struct ReadCase {
+  std::uint32_t count;
+  std::vector<unsigned> packets;
+};
+
+class CountedReadTest : public GpifTransferTest, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(CountedReadTest, HostReceivesExactlyTheCountInThesePackets) {
+  const ReadCase& c = GetParam();
+  readPage(0);
+  startRead(c.count);
+  std::vector<unsigned> packets;
+  std::vector<std::uint8_t> got;
+  EndpointFifo& ep8 = *chip.endpoint(8);
+  const sim::SimTime end = chip.now() + sim::milliseconds(20);
+  bool committed = false;
+  while (chip.now() < end) {
+    chip.runFor(sim::microseconds(2));
+    while (ep8.hostHasPacket()) {
+      packets.push_back(ep8.hostPacketLength());
+      got.insert(got.end(), ep8.hostPacketData(), ep8.hostPacketData() + ep8.hostPacketLength());
+      ep8.hostRelease();
+    }
+    if (done() && !committed) {
+      chip.writeXdata(xreg::INPKTEND, 0x08);
+      committed = true;
+    }
+  }
+  EXPECT_EQ(packets, c.packets);
+  ASSERT_EQ(got.size(), c.count);
+  std::vector<std::uint8_t> want;
+  for (std::uint32_t page = 0; want.size() < c.count; ++page) {
+    const auto p = expected(page, 528);
+    want.insert(want.end(), p.begin(), p.end());
+  }
+  want.resize(c.count);
+  EXPECT_EQ(got, want);
+}
+
+std::vector<unsigned> fullPackets(unsigned n) { return std::vector<unsigned>(n, 512); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, CountedReadTest,
+    ::testing::Values(ReadCase{4, {4}}, ReadCase{528, {512, 16}}, ReadCase{512, {512}},
+                      ReadCase{16896, fullPackets(33)}));
+
+TEST_F(GpifTransferTest, ZeroLengthInPacketOnlyWithZeroLenIn) {
+  // EP6 has ZEROLENIN set, EP8 not: an INPKTEND on an empty buffer sends a zero-length
+  // packet on EP6 only.
+  chip.writeXdata(xreg::INPKTEND, 0x08);
+  chip.writeXdata(xreg::INPKTEND, 0x06);
+  EXPECT_FALSE(chip.endpoint(8)->hostHasPacket());
+  ASSERT_TRUE(chip.endpoint(6)->hostHasPacket());
+  EXPECT_EQ(chip.endpoint(6)->hostPacketLength(), 0u);
+}
+
+TEST_F(GpifTransferTest, ReadTimingIsNineCyclesPerByteAndTrPerPage) {
+  readPage(0);
+  const sim::SimTime start = chip.now();
+  // The read command's page load, then two pages of bytes and the next page's load between.
+  startRead(1024);
+  flash.enableTrace(true);
+  while (!done() && chip.now() < start + sim::milliseconds(5)) {
+    chip.runFor(sim::microseconds(1));
+    EndpointFifo& ep8 = *chip.endpoint(8);
+    while (ep8.hostHasPacket()) ep8.hostRelease();
+  }
+  ASSERT_TRUE(done());
+  ASSERT_EQ(flash.trace().size(), 1024u);
+  const sim::SimTime last = flash.trace().back().time;
+  const sim::SimTime perByte = 9 * IFCLK;
+  const sim::SimTime span = last - flash.trace().front().time;
+  // 1022 byte periods inside the pages; across the boundary tR from the last byte's RE#
+  // edge, rounded up to the next S0 test, then S0 itself.
+  EXPECT_GE(span, 1022 * perByte + sim::NandFlash::READ_BUSY + IFCLK);
+  EXPECT_LT(span, 1022 * perByte + sim::NandFlash::READ_BUSY + 2 * IFCLK);
+}
+
+}  // namespace
+}  // namespace fx2test
