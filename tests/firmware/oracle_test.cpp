@@ -37,6 +37,7 @@ void expectSameOutcome(BridgePair& pair, const HostScript& script) {
   EXPECT_EQ(chip.bus.size(), reference.bus.size());
   EXPECT_TRUE(chip.dataIn == reference.dataIn) << "different bytes on the data-in pipe";
   EXPECT_EQ(pair.chipFlash().busyViolations(), 0u) << "a cycle reached the flash while busy";
+  EXPECT_EQ(pair.chip().chip().gpif().irq & 0x02, 0) << "a waveform state requested GINT";
 }
 
 std::vector<std::uint8_t> randomBytes(std::mt19937& random, std::size_t n) {
@@ -68,6 +69,12 @@ INSTANTIATE_TEST_SUITE_P(
         HostSequence{"BlockDump", [] {
                        HostScript s = host::blockDump(1);
                        append(s, host::blockDump(2));  // the next read gets only its own bytes
+                       return s;
+                     }},
+        HostSequence{"CountZeroReadsNothing", [] {
+                       HostScript s{host::command({0x52, 0x70, 0x00, 0x00}),
+                                    host::command({0x12, 0x00, 0x00})};
+                       append(s, host::id());
                        return s;
                      }},
         HostSequence{"MainAreaDump", [] { return host::mainAreaPages(30, 4); }},
