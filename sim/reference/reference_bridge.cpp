@@ -65,24 +65,18 @@ void ReferenceBridge::restartFirmware() {
   stall_.clear();
 }
 
-bool ReferenceBridge::waitForReady(const char* what) {
+bool ReferenceBridge::singleWrite(bool command, std::uint8_t value) {
+  now_ += bridge_timing::SINGLE_WRITE_SETUP;
   const SimTime ready = flash_.readyTime();
   if (ready == NandFlash::NEVER) {
-    stall_ = std::string("bridge stalled: the flash never gets ready (R/B# stays low) for ") + what;
+    stall_ = format(command ? "bridge stalled: the flash never gets ready (R/B# stays low) for "
+                              "the command cycle 0x%02X"
+                            : "bridge stalled: the flash never gets ready (R/B# stays low) for "
+                              "the address cycle 0x%02X",
+                    value);
     return false;
   }
   now_ = std::max(now_, ready);
-  return true;
-}
-
-bool ReferenceBridge::singleWrite(bool command, std::uint8_t value) {
-  now_ += bridge_timing::SINGLE_WRITE_SETUP;
-  if (flash_.readyTime() == NandFlash::NEVER) {
-    const std::string what =
-        format(command ? "the command cycle 0x%02X" : "the address cycle 0x%02X", value);
-    return waitForReady(what.c_str());
-  }
-  now_ = std::max(now_, flash_.readyTime());
   const SimTime latch = now_ + bridge_timing::SINGLE_WRITE_LATCH;
   if (command) {
     flash_.commandCycle(value, latch);

@@ -56,7 +56,6 @@ class ReferenceBridge final : public SimulatedDevice {
   bool singleWrite(bool command, std::uint8_t value);
   void longWrite();
   bool continueRead();
-  bool waitForReady(const char* what);
   bool fail(std::string message);
 
   NandFlash& flash_;
