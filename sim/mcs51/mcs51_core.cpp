@@ -290,6 +290,13 @@ inline void Core::writeBit(std::uint8_t bit, bool value) {
   writeDirect(address, value ? (old | mask) : (old & ~mask));
 }
 
+// The bit as a read-modify-write instruction sees it: a port's latch, not its pins.
+inline bool Core::readBitLatch(std::uint8_t bit) {
+  const std::uint8_t mask = static_cast<std::uint8_t>(1u << (bit & 7));
+  if (bit < 0x80) return iram_[0x20 + (bit >> 3)] & mask;
+  return readDirectLatch(bit & 0xF8) & mask;
+}
+
 inline std::uint8_t Core::xdataRead(std::uint16_t address) {
   if (address < memorySize_) return memory_[address];
   return hooks_.xdataRead ? hooks_.xdataRead(hooks_.context, address) : 0xFF;
@@ -464,7 +471,7 @@ unsigned Core::execute() {
       const std::uint8_t bit = code(pc + 1);
       const std::uint16_t next = pc + 3;
       pc = next;
-      if (readBit(bit)) {
+      if (readBitLatch(bit)) {
         writeBit(bit, false);
         pc = rel(next, code(next - 1));
       }
@@ -615,7 +622,12 @@ unsigned Core::execute() {
       reg(op & 7) = readDirect(code(pc + 1));
       pc += 2;
       break;
-    case 0xB2: { const std::uint8_t bit = code(pc + 1); writeBit(bit, !readBit(bit)); pc += 2; break; }
+    case 0xB2: {  // CPL bit
+      const std::uint8_t bit = code(pc + 1);
+      writeBit(bit, !readBitLatch(bit));
+      pc += 2;
+      break;
+    }
     case 0xB3: flags ^= CY; pc += 1; break;
     case 0xC2: writeBit(code(pc + 1), false); pc += 2; break;
     case 0xC3: flags &= ~CY; pc += 1; break;

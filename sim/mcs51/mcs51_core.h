@@ -116,6 +116,7 @@ class Core {
   std::uint8_t readSfr(std::uint8_t address);
   void writeSfr(std::uint8_t address, std::uint8_t value);
   bool readBit(std::uint8_t bit);
+  bool readBitLatch(std::uint8_t bit);
   void writeBit(std::uint8_t bit, bool value);
   std::uint8_t xdataRead(std::uint16_t address);
   void xdataWrite(std::uint16_t address, std::uint8_t value);
