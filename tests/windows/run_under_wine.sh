@@ -4,8 +4,10 @@
 #              error and exits with 2.
 #   sim:       on the simulated bridge it reaches the command screen, reads the flash ID
 #              through the firmware (key 4) and exits 0 on ESC.
-#   file-requester: builds and runs the requester check (file_requester_check.cpp), which needs
-#              the source tree as a fourth argument.
+#   file-requester, console: build and run the checks of the Windows platform code
+#              (file_requester_check.cpp, console_check.cpp); they need the source tree as a
+#              fourth argument. The console check runs on a terminal (script), where wine gives
+#              the program a real console.
 # Exit 77 (skipped) when wine is not installed.
 set -euo pipefail
 exe=$1
@@ -24,6 +26,19 @@ export WINEPREFIX=$work/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msht
 out=$work/$mode.stdout
 err=$work/$mode.stderr
 fail() { echo "FAIL: $*"; echo "--- stdout"; cat "$out"; echo "--- stderr"; cat "$err"; exit 1; }
+
+# Builds a check program from tests/windows and the named sources of the tool.
+build_check() {
+  local name=$1; shift
+  local compiler
+  compiler=$(command -v x86_64-w64-mingw32-g++-posix || command -v x86_64-w64-mingw32-g++ || true)
+  [ -n "$compiler" ] || { echo "mingw-w64 is not installed"; exit 77; }
+  local sources=()
+  for s in "$@"; do sources+=("$source_dir/$s"); done
+  "$compiler" -std=c++20 -static -I"$source_dir" -o "$work/$name.exe" \
+    "$source_dir/tests/windows/$name.cpp" "${sources[@]}" -lcomdlg32
+}
+source_dir=${4:-}
 
 case $mode in
   no-bridge)
@@ -52,19 +67,28 @@ case $mode in
     [ "$(stat -c %s "$flash")" = 69206016 ] || fail "the simulated flash image was not created"
     ;;
   file-requester)
-    source_dir=$4
-    compiler=$(command -v x86_64-w64-mingw32-g++-posix || command -v x86_64-w64-mingw32-g++ || true)
-    [ -n "$compiler" ] || { echo "mingw-w64 is not installed"; exit 77; }
+    build_check file_requester_check host/platform/win32/file_requester.cpp
     check=$work/file_requester_check.exe
-    "$compiler" -std=c++20 -static -I"$source_dir" -o "$check" \
-      "$source_dir/tests/windows/file_requester_check.cpp" \
-      "$source_dir/host/platform/win32/file_requester.cpp" -lcomdlg32
     # No display: the dialog cannot open a window and returns at once instead of waiting.
     set +e
     env -u DISPLAY -u WAYLAND_DISPLAY "$wine" "$check" </dev/null >"$out" 2>"$err"
     status=$?
     set -e
     [ "$status" = 0 ] || fail "requester check exited with $status"
+    ;;
+  console)
+    command -v script >/dev/null || { echo "script (util-linux) is not installed"; exit 77; }
+    build_check console_check host/platform/win32/console_key_reader.cpp \
+      host/platform/win32/console_key_translation.cpp host/platform/win32/console_screen_clear.cpp
+    log=$work/console_check.log
+    rm -f "$log"
+    (cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY \
+       script -qec "\"$wine\" console_check.exe console_check.log" /dev/null) </dev/null >"$out" 2>"$err" || true
+    [ -f "$log" ] || fail "the console check wrote no log"
+    findings=$(tr -d '\r' <"$log")
+    echo "$findings"
+    [ "$findings" != "no console here" ] || { echo "wine gave no console"; exit 77; }
+    [ "$(echo "$findings" | tail -n 1)" = "console check passed" ] || fail "console check failed"
     ;;
   *) echo "unknown mode $mode"; exit 1 ;;
 esac
