@@ -85,6 +85,7 @@ void Gpif::planFastRead() {
     if (op & OP_DATA) {
       if (data || !low) return;  // one byte per pass, sampled while RE# is low
       data = true;
+      fast_.sampleOffset = cycles * period_;
     }
     cycles += w[s] ? w[s] : 256;
   }
@@ -96,29 +97,29 @@ void Gpif::planFastRead() {
   fast_.period = (cycles + 1 + IDLE_PASS_CYCLES) * period_;
 }
 
-// Whole passes that end before `limit`, each leaving the pins as it found them; the last
-// byte of the count, a busy flash or a full FIFO go back to the state-by-state run.
-bool Gpif::runFastRead(sim::SimTime limit) {
+// Whole passes, each taken as one step once its byte is sampled before `limit`, leaving the
+// pins as it found them. A pass whose sample falls at or after `limit` waits for the next
+// call: nothing outside can see the difference, since the byte, the count and DONE change
+// only at the sample. The last byte of the count, a busy flash and a full FIFO go back to
+// the state-by-state run.
+Gpif::Fast Gpif::runFastRead(sim::SimTime limit) {
   sim::NandFlash& flash = pins_.flash();
-  const sim::SimTime p = period_, pass = fast_.period, fall = fast_.fallOffset;
+  const sim::SimTime pass = fast_.period, fall = fast_.fallOffset, sample = fast_.sampleOffset;
   sim::SimTime t = t_;
-  bool moved = false;
-  while (count > 1 && t + pass <= limit && ep_->fifoHasRoom()) {
-    if (!flash.isReady(t)) {
-      const sim::SimTime r = flash.readyTime();
-      if (r == sim::NandFlash::NEVER) break;
-      const sim::SimTime tested = t + (r - t + p - 1) / p * p;
-      if (tested + pass > limit) break;
-      t = tested;
+  Fast result = Fast::Fallback;
+  while (count > 1 && ep_->fifoHasRoom() && flash.isReady(t)) {
+    if (t + sample >= limit) {
+      result = Fast::Deferred;
+      break;
     }
     ep_->fifoPush(flash.dataReadCycle(t + fall));
     --count;
     ++bytesMoved_;
     t += pass;
-    moved = true;
+    result = Fast::Moved;
   }
   t_ = t;
-  return moved;
+  return result;
 }
 
 void Gpif::startSingle(bool read, sim::SimTime now) {
@@ -221,8 +222,11 @@ void Gpif::run(sim::SimTime limit) {
   const sim::SimTime p = period_;
   while (t_ < limit) {
     if (mode_ == Mode::Waiting) {
-      if (fast_.usable && kind_ == Kind::FifoRead && !pins_.tracing() && runFastRead(limit))
-        continue;
+      if (fast_.usable && kind_ == Kind::FifoRead && !pins_.tracing()) {
+        const Fast f = runFastRead(limit);
+        if (f == Fast::Deferred) return;
+        if (f == Fast::Moved) continue;
+      }
       if (!fifoReady()) {
         // Paused until the FIFO changes, which happens only outside this call.
         t_ += (limit - t_ + p - 1) / p * p;
@@ -287,6 +291,9 @@ std::string Gpif::describe(sim::SimTime now) const {
   if (!period_) {
     std::snprintf(text, sizeof text, "GPIF %s has no interface clock (external IFCLK selected)",
                   kinds[static_cast<int>(kind_)]);
+  } else if (mode_ == Mode::Waiting && fifoReady() && !pins_.ready(now)) {
+    std::snprintf(text, sizeof text, "GPIF waiting for RDY0 in waveform %u state S0",
+                  waveformIndex());
   } else if (mode_ == Mode::Waiting) {
     std::snprintf(text, sizeof text, "GPIF %s waiting for %s endpoint %u (count %u)",
                   kinds[static_cast<int>(kind_)],

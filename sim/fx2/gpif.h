@@ -74,7 +74,8 @@ class Gpif {
   enum class Mode : std::uint8_t { Idle, Waiting, Running };
   void run(sim::SimTime limit);
   void planFastRead();
-  bool runFastRead(sim::SimTime limit);
+  enum class Fast : std::uint8_t { Moved, Deferred, Fallback };
+  Fast runFastRead(sim::SimTime limit);
   void begin(Kind kind, unsigned waveform, unsigned endpoint, sim::SimTime now);
   bool fifoReady() const;
   bool term(unsigned n, sim::SimTime now) const;
@@ -101,6 +102,7 @@ class Gpif {
   struct FastRead {
     bool usable = false;
     sim::SimTime fallOffset = 0;  // S0 start to the falling edge of RE#
+    sim::SimTime sampleOffset = 0;  // S0 start to the DATA state
     sim::SimTime period = 0;      // one pass, idle included
   } fast_;
   std::uint64_t bytesMoved_ = 0;
