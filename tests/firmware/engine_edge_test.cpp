@@ -3,6 +3,9 @@
 // endpoint 8.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "chip_session.h"
 
 namespace firmware_test {
@@ -68,7 +71,10 @@ TEST_P(UnlistedKinds, AreConsumedWithoutBusCyclesAfterTheirWait) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, UnlistedKinds,
                          ::testing::Values(KindCase{0x13, 0}, KindCase{0x4F, 0},
-                                           KindCase{0x54, LIMIT + 1}, KindCase{0xFF, LIMIT + 1}));
+                                           KindCase{0x54, LIMIT + 1}, KindCase{0xFF, LIMIT + 1}),
+                         [](const ::testing::TestParamInfo<KindCase>& info) {
+                           return "Kind" + std::to_string(info.param.kind);
+                         });
 
 TEST(PollBudget, LaterWaitsOfThePassGiveUpAtTheirFirstPoll) {
   ChipSession s;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <random>
 
 #include "bridge_pair.h"
@@ -50,6 +51,8 @@ struct HostSequence {
   const char* name;
   std::function<HostScript()> script;
 };
+
+void PrintTo(const HostSequence& sequence, std::ostream* os) { *os << sequence.name; }
 
 class HostSequences : public ::testing::TestWithParam<HostSequence> {};
 
