@@ -165,15 +165,11 @@ void Core::clear(Interrupt source) {
   updateInterrupts();
 }
 
-// Called at an instruction boundary when something may keep the next instruction from
-// running: a request, the one-instruction block after RETI or an IE/IP write, or idle.
-// Returns the cycles spent vectoring, or 0 when no interrupt was taken.
+// Called at an instruction boundary when a request is armed or the core is idle. Takes the
+// interrupt unless the previous instruction was RETI or wrote IE/IP/EIE/EIP (blockOnce_) or
+// a level in service holds it back. Returns the cycles spent vectoring, or 0.
 unsigned Core::serviceInterruptOrIdle() {
-  if (blockOnce_) {
-    blockOnce_ = false;
-    return 0;
-  }
-  if (!irqArmed_ || inService_ & 2) return 0;
+  if (blockOnce_ || !irqArmed_ || inService_ & 2) return 0;
   const unsigned requests = pendingMask() & enabledMask();
   const unsigned high = requests & highPriorityMask();
   unsigned chosen;
@@ -312,7 +308,7 @@ inline void Core::xdataWrite(std::uint16_t address, std::uint8_t value) {
 // ---- execution ----
 
 unsigned Core::step() {
-  if (irqArmed_ | blockOnce_ | idle_) {
+  if (irqArmed_ | idle_) {
     if (const unsigned spent = serviceInterruptOrIdle()) return spent;
     if (idle_) {
       ++cycles_;
@@ -332,10 +328,7 @@ std::uint64_t Core::runLoop(std::uint64_t limit, std::uint16_t pcBreak) {
       if (instructions_ - start >= limit) break;
     }
     if (stop_ != StopReason::None) break;
-    if constexpr (kBreak) {
-      if (pc_ == pcBreak) break;
-    }
-    if (irqArmed_ | blockOnce_ | idle_) {
+    if (irqArmed_ | idle_) {
       if (serviceInterruptOrIdle()) continue;
       // Nothing changes while idle inside one run: the chip raises requests between runs
       // or from hooks, and an idle core calls none.
@@ -343,6 +336,9 @@ std::uint64_t Core::runLoop(std::uint64_t limit, std::uint16_t pcBreak) {
         if constexpr (kByCycles) cycles_ = limit;
         break;
       }
+    }
+    if constexpr (kBreak) {
+      if (pc_ == pcBreak) break;
     }
     execute();
   }
@@ -366,6 +362,7 @@ unsigned Core::execute() {
   };
   const std::uint8_t op = code(pc);
   unsigned cyc = kCycles[op];
+  blockOnce_ = false;  // this instruction is the one a block held back; it may set a new one
   std::uint8_t& a = sfr_[ACC - 0x80];
   std::uint8_t& flags = sfr_[PSW - 0x80];
   std::uint8_t& sp = sfr_[SP - 0x80];

@@ -72,7 +72,8 @@ class Core {
   void reset();
 
   // Runs instructions until the cycle counter reaches `cycleLimit` (an instruction that
-  // starts before it is completed), the core stops, or `pcBreak` (if >= 0) is reached.
+  // starts before it is completed), the core stops, or `pcBreak` (if >= 0) is reached: the
+  // run ends before executing the instruction there (a pending interrupt is taken first).
   // In idle the counter advances to cycleLimit unless an enabled interrupt is pending.
   // Returns the number of instructions executed.
   std::uint64_t run(std::uint64_t cycleLimit, std::int32_t pcBreak = -1);
@@ -141,7 +142,8 @@ class Core {
   std::uint16_t lines_ = 0;         // request lines as raised by the chip, one bit per source
   std::uint8_t inService_ = 0;      // levels in service: bit 0 low, bit 1 high
   bool irqArmed_ = false;           // an enabled request may be taken (EA and enable bits)
-  bool blockOnce_ = false;          // the next boundary may not take an interrupt
+  bool blockOnce_ = false;          // the next boundary may not take an interrupt (cleared by
+                                    // the next instruction)
   bool idle_ = false;
 };
 
