@@ -7,7 +7,7 @@ using FileRequester = ToolFixture;
 
 TEST_F(FileRequester, CompletesWithTabAndOffersThePreviousChoice) {
   const std::string chosen = folder_.file("program-source.bin");
-  ASSERT_TRUE(writeFile(chosen, Bytes(16, 0)));
+  ASSERT_TRUE(writeFile(chosen, patternImage(kPagesPerBlock, 3)));
   tool_ = std::make_unique<ToolSession>(toolLaunch(imagePath(), {"-g"}));
   ASSERT_TRUE(tool().waitFor([](const ScreenModel& s) { return s.text().find("File name:") != std::string::npos; }))
       << tool().output();
@@ -16,6 +16,12 @@ TEST_F(FileRequester, CompletesWithTabAndOffersThePreviousChoice) {
       << screen().text();
   pressForScreen("\r");
   EXPECT_EQ(screen().row(37), "filename:" + chosen);
+  // The name is exactly the file's (the screen hides trailing blanks): programming opens it.
+  pressForText("z", "Press ESC to abort");
+  pressForText("y", "Press Key to continue");
+  EXPECT_NE(screen().text().find(std::string(32, '.') + "Press Key to continue"), std::string::npos)
+      << screen().text();
+  pressForScreen("x");
 
   // F5: the previous choice is the default; Enter keeps it.
   ASSERT_TRUE(tool().press("\x1b[15~"));

@@ -6,8 +6,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "host/platform/console.h"
 
@@ -41,6 +43,18 @@ class ReadKeyCodeOnTerminal : public testing::Test {
   void type(const std::string& bytes) {
     ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
+  // Types `bytes` once the reader has switched the terminal to single keys: typed earlier, in
+  // line mode, Ctrl+C and the like would be taken by the terminal itself.
+  std::thread typeWhenReading(const std::string& bytes) {
+    return std::thread([this, bytes] {
+      struct termios modes;
+      for (int i = 0; i < 5000; ++i) {
+        if (tcgetattr(master_, &modes) == 0 && (modes.c_lflag & ICANON) == 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      type(bytes);
+    });
+  }
   void expectModesRestored() {
     struct termios now;
     ASSERT_EQ(tcgetattr(slave_, &now), 0);
@@ -67,8 +81,9 @@ TEST_F(ReadKeyCodeOnTerminal, HoldsTheSecondCodeAndRestoresTheModes) {
 }
 
 TEST_F(ReadKeyCodeOnTerminal, DeliversControlKeysAsBytesNotSignals) {
-  type("\x03\x1a\r");
-  EXPECT_EQ(readKeyCode(), 3);  // with signals on, Ctrl+C would have ended this test
+  std::thread typist = typeWhenReading("\x03\x1a\r");
+  EXPECT_EQ(readKeyCode(), 3);  // with signals on, the terminal would have taken Ctrl+C
+  typist.join();
   EXPECT_EQ(readKeyCode(), 26);
   EXPECT_EQ(readKeyCode(), 13);
   expectModesRestored();

@@ -39,18 +39,34 @@ std::optional<std::string> readPlainLine() {
 }
 
 #ifdef NANDBRIDGE_HAVE_LIBEDIT
-std::string lineDefault;
+// The editor clears its line when it starts, so the previous choice is offered as keys typed
+// ahead of the operator's: the reader below hands them out first.
+std::string keysAhead;
+std::size_t keysAheadAt = 0;
 
-int insertLineDefault() {
-  rl_insert_text(lineDefault.c_str());
-  return 0;
+int readEditorKey(std::FILE* input) {
+  if (keysAheadAt < keysAhead.size()) return static_cast<unsigned char>(keysAhead[keysAheadAt++]);
+  for (;;) {
+    unsigned char byte;
+    const ssize_t got = read(fileno(input), &byte, 1);
+    if (got == 1) return byte;
+    if (got < 0 && errno == EINTR) continue;
+    return -1;
+  }
 }
 
 std::optional<std::string> readEditedLine(const std::string& initial) {
-  lineDefault = initial;
-  rl_startup_hook = insertLineDefault;
+  keysAhead.clear();
+  for (char c : initial) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) keysAhead += '\x16';  // Ctrl+V: insert the next key as is
+    keysAhead += c;
+  }
+  keysAheadAt = 0;
+  rl_getc_function = readEditorKey;
+  rl_completion_append_character = '\0';  // a completed name must not end in a blank
   char* line = readline(kPrompt);
-  rl_startup_hook = nullptr;
+  keysAhead.clear();
   if (line == nullptr) {
     std::fputs("\n", stdout);  // the end of input left the cursor on the prompt line
     return std::nullopt;
