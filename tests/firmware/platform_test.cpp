@@ -92,7 +92,12 @@ TEST(Suspend, ResumeFromTheBusGoesBackToTheLoopWithoutResumeSignalling) {
   EXPECT_TRUE(chip.usbSuspended());
   EXPECT_EQ(chip.suspendCount(), 1u);
   EXPECT_TRUE(chip.core().idle());
-  ASSERT_TRUE(session.send({0x52, 0x70, 0, 0}));
+  // a packet put into endpoint 4 directly (a host would resume the bus first)
+  fx2::EndpointFifo* commands = chip.endpoint(4);
+  ASSERT_TRUE(commands->hostCanWrite());
+  const std::uint8_t packet[4] = {0x52, 0x70, 0, 0};
+  commands->hostWrite(packet, 4);
+  chip.runFor(sim::milliseconds(1));
   EXPECT_TRUE(session.bus().empty()) << "no packet is taken while suspended";
 
   chip.deliverResume();
