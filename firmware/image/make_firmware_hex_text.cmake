@@ -4,6 +4,7 @@
 #
 #   -DIHX=<linker output .ihx>  -DMAP=<linker map>
 #   -DOUT_CPP=<generated C++ source>  [-DOUT_SYMBOLS=<C++ header of firmware symbols>]
+#   [-DXRAM_START=<first address of the external-RAM variables, which no image byte may reach>]
 #
 # Any broken rule stops the build with a message saying which.
 
@@ -35,6 +36,9 @@ function(number_to_hex value digits out)
   set(${out} ${text} PARENT_SCOPE)
 endfunction()
 
+if(DEFINED XRAM_START)
+  math(EXPR XRAM_START "${XRAM_START}")
+endif()
 foreach(required IHX MAP OUT_CPP)
   if(NOT DEFINED ${required})
     fail("${required} not given")
@@ -119,6 +123,9 @@ foreach(line IN LISTS ihx_lines)
   math(EXPR end "${address} + ${length}")
   if(end GREATER IMAGE_END)
     fail("line ${line_number}: data at 0x${address_hex} reach beyond 0x1FFF")
+  endif()
+  if(DEFINED XRAM_START AND end GREATER XRAM_START)
+    fail("line ${line_number}: data at 0x${address_hex} reach into the external-RAM variables")
   endif()
   string(SUBSTRING "${rest}" 0 ${expected} data_hex)
   math(EXPR data_chars "2 * ${length}")

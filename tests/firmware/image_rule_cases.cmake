@@ -73,7 +73,11 @@ function(run_case name expect lines)
   if(NOT DEFINED case_map)
     set(case_map "${WORK_DIR}/default.map")
   endif()
-  execute_process(COMMAND ${CMAKE_COMMAND} -DIHX=${ihx} -DMAP=${case_map}
+  set(extra "")
+  if(DEFINED case_xram)
+    set(extra -DXRAM_START=${case_xram})
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -DIHX=${ihx} -DMAP=${case_map} ${extra}
                           -DOUT_CPP=${WORK_DIR}/${name}.cpp -P ${CHECKER}
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(expect STREQUAL "OK")
@@ -123,6 +127,9 @@ run_case(record_after_end "record after the end-of-file record" "${good};${late}
 record(again 0 0x0001 0x00)
 run_case(overlap "0x0001 is written by two records" "${again};${good}")
 run_case(not_a_record "not an Intel HEX record" "0200000000FE;${good}")
+set(case_xram 0x0210)
+run_case(code_over_variables "0x0210 reach into the external-RAM variables" "${good}")
+unset(case_xram)
 
 # fixed entries
 record(reset_elsewhere 0 0x0000 2 2 0x10)
