@@ -128,7 +128,7 @@ record(again 0 0x0001 0x00)
 run_case(overlap "0x0001 is written by two records" "${again};${good}")
 run_case(not_a_record "not an Intel HEX record" "0200000000FE;${good}")
 set(case_xram 0x0210)
-run_case(code_over_variables "0x0210 reach into the external-RAM variables" "${good}")
+run_case(code_over_variables "0x0210 reach into the external-RAM" "${good}")
 unset(case_xram)
 
 # fixed entries
