@@ -1,5 +1,7 @@
 #include "sim/mcs51/mcs51_core.h"
 
+#include <bit>
+
 #include "sim/mcs51/mcs51_cycles.h"
 
 namespace mcs51 {
@@ -183,7 +185,7 @@ unsigned Core::serviceInterruptOrIdle() {
   } else {
     return 0;
   }
-  const unsigned index = static_cast<unsigned>(__builtin_ctz(chosen));
+  const unsigned index = static_cast<unsigned>(std::countr_zero(chosen));
   const auto source = static_cast<Interrupt>(index);
   std::uint8_t& sp = sfr_[SP - 0x80];
   iram_[++sp] = static_cast<std::uint8_t>(pc_);
