@@ -8,10 +8,12 @@ namespace mcs51::testing {
 
 namespace {
 
-// Subroutines sit one per 256-byte page from 0x300 on, so ACALL is encoded with every page
-// from 3 to 7; the body stays below them.
-constexpr unsigned kSubroutines = 5;
+// Subroutines sit one per 256-byte page from 0x300 on, after the body, and one in each of the
+// pages 0 to 2 inside the body (jumped over), so ACALL and AJMP are encoded with every page.
+constexpr unsigned kPagedSubroutines = 5;
 constexpr unsigned kFirstSubroutinePage = 3;
+constexpr unsigned kEmbeddedSubroutines = 3;
+constexpr unsigned kSubroutines = kPagedSubroutines + kEmbeddedSubroutines;
 constexpr int kEnd = -1;  // target: the final SJMP
 
 // One piece of the program. `target` is the index of a later item (or kEnd, or a subroutine
@@ -22,6 +24,8 @@ struct Item {
       emit;
   int target = 0;
   bool call = false;
+  bool local = false;      // target is exactly that item (inside a subroutine)
+  bool enterable = true;   // a branch of the body may land here (not inside a subroutine)
   unsigned size = 0;
 };
 
@@ -70,9 +74,11 @@ class Generator {
   void generic(bool subroutine);
   void branch();
   void pattern();
+  void subroutine(unsigned index, bool embedded);
 
   std::mt19937 rng_;
   std::vector<Item> items_;
+  unsigned subroutineStart_[kSubroutines]{};
 };
 
 // Length of every opcode.
@@ -226,6 +232,41 @@ void Generator::pattern() {
   }
 }
 
+// A few A/B/flag instructions, now and then an AJMP to the next one, then RET (or RETI, which
+// outside an interrupt returns the same way). Embedded in the body, an SJMP leads around it.
+void Generator::subroutine(unsigned index, bool embedded) {
+  const std::size_t jumpOver = items_.size();
+  if (embedded) {
+    Item over;
+    over.size = 2;
+    over.local = true;
+    over.emit = [](std::uint16_t, std::uint16_t next, std::uint16_t t) {
+      return std::vector<std::uint8_t>{0x80, static_cast<std::uint8_t>(t - next)};
+    };
+    items_.push_back(over);
+  }
+  const std::size_t first = items_.size();
+  subroutineStart_[index] = static_cast<unsigned>(first);
+  const unsigned length = 1 + below(6);
+  for (unsigned i = 0; i < length; ++i) {
+    if (chance(25)) {
+      Item jump;
+      jump.size = 2;
+      jump.local = true;
+      jump.target = static_cast<int>(items_.size() + 1);
+      jump.emit = [](std::uint16_t, std::uint16_t, std::uint16_t t) {
+        return std::vector<std::uint8_t>{static_cast<std::uint8_t>(((t >> 8) << 5) | 0x01),
+                                         static_cast<std::uint8_t>(t)};
+      };
+      items_.push_back(jump);
+    }
+    generic(true);
+  }
+  fixed({static_cast<std::uint8_t>(chance(80) ? 0x22 : 0x32)});
+  for (std::size_t i = first; i < items_.size(); ++i) items_[i].enterable = false;
+  if (embedded) items_[jumpOver].target = static_cast<int>(items_.size());
+}
+
 RandomProgram Generator::build(unsigned count) {
   // Set-up: both data pointers and the @Ri page inside external RAM (MPAGE on the FX2, P2 on
   // ucsim's model), the stack above the bit area, random A, B and registers.
@@ -236,7 +277,14 @@ RandomProgram Generator::build(unsigned count) {
          0xF0, immediate()});
   for (unsigned r = 0; r < 8; ++r) fixed({static_cast<std::uint8_t>(0x78 + r), immediate()});
   const unsigned firstBody = static_cast<unsigned>(items_.size());
-  while (items_.size() - firstBody < count && size() < kFirstSubroutinePage * 0x100 - 0x40) {
+  unsigned embedded = 0;
+  while ((items_.size() - firstBody < count || embedded < kEmbeddedSubroutines) &&
+         size() < kFirstSubroutinePage * 0x100 - 0x40) {
+    if (embedded < kEmbeddedSubroutines && size() >= embedded * 0x100) {
+      subroutine(kPagedSubroutines + embedded, true);
+      ++embedded;
+      continue;
+    }
     const unsigned roll = below(100);
     if (roll < 62) {
       generic(false);
@@ -262,15 +310,12 @@ RandomProgram Generator::build(unsigned count) {
   }
   const unsigned bodyEnd = static_cast<unsigned>(items_.size());
   fixed({0x80, 0xFE});  // end: SJMP to itself
-  std::vector<unsigned> subroutineStart;
-  for (unsigned s = 0; s < kSubroutines; ++s) {
+  if (embedded < kEmbeddedSubroutines) throw std::logic_error("body too short for its subroutines");
+  for (unsigned s = 0; s < kPagedSubroutines; ++s) {
     const unsigned page = (kFirstSubroutinePage + s) * 0x100 + below(0x40);
     if (size() > page) throw std::logic_error("subroutine overlaps the body");
     fixed(std::vector<std::uint8_t>(page - size(), 0x00));  // never executed
-    subroutineStart.push_back(static_cast<unsigned>(items_.size()));
-    const unsigned length = 1 + below(6);
-    for (unsigned i = 0; i < length; ++i) generic(true);
-    fixed({static_cast<std::uint8_t>(chance(80) ? 0x22 : 0x32)});  // RET, or RETI outside an interrupt
+    subroutine(s, false);
   }
 
   std::vector<std::uint16_t> address(items_.size() + 1);
@@ -283,12 +328,17 @@ RandomProgram Generator::build(unsigned count) {
   for (std::size_t i = 0; i < items_.size(); ++i) {
     const Item& item = items_[i];
     std::uint16_t target = 0;
-    if (item.call)
-      target = address[subroutineStart[static_cast<unsigned>(item.target)]];
-    else if (item.target == kEnd || static_cast<unsigned>(item.target) >= bodyEnd)
-      target = program.endAddress;
-    else
+    if (item.call) {
+      target = address[subroutineStart_[static_cast<unsigned>(item.target)]];
+    } else if (item.local) {
       target = address[static_cast<unsigned>(item.target)];
+    } else if (item.target == kEnd || static_cast<unsigned>(item.target) >= bodyEnd) {
+      target = program.endAddress;
+    } else {
+      unsigned t = static_cast<unsigned>(item.target);
+      while (t < bodyEnd && !items_[t].enterable) ++t;  // not into an embedded subroutine
+      target = address[t];
+    }
     const auto bytes = item.emit(address[i], address[i + 1], target);
     if (bytes.size() != item.size) throw std::logic_error("item size mismatch");
     program.code.insert(program.code.end(), bytes.begin(), bytes.end());

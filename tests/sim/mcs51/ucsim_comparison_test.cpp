@@ -43,6 +43,7 @@ struct OurRun {
   std::vector<std::uint8_t> memory = initialMemory();
   Core core;
   std::uint64_t expectedUcsimCycles = 0;
+  std::array<bool, 256> executed{};
 };
 
 // Runs instruction by instruction to `end`, adding up what ucsim should count.
@@ -52,6 +53,7 @@ void runOurs(OurRun& run, std::uint16_t end, std::uint64_t maxInstructions) {
   std::uint64_t ucsimCycles = 0;
   for (std::uint64_t i = 0; i < maxInstructions && run.core.pc() != end; ++i) {
     const std::uint8_t op = run.memory[run.core.pc()];
+    run.executed[op] = true;
     ucsimCycles += run.core.step();
     if (const auto extra = kUcsimExtraCycles.find(op); extra != kUcsimExtraCycles.end())
       ucsimCycles += extra->second;
@@ -116,12 +118,14 @@ class UcsimComparison : public ::testing::Test {
 TEST_F(UcsimComparison, RandomInstructionSequencesEndInTheSameState) {
   constexpr std::uint32_t kPrograms = 250;
   unsigned failures = 0;
+  std::array<bool, 256> executed{};
   for (std::uint32_t seed = 1; seed <= kPrograms && failures < 5; ++seed) {
     const auto program = testing::generateRandomProgram(seed);
     OurRun ours;
     std::copy(program.code.begin(), program.code.end(), ours.memory.begin());
     runOurs(ours, program.endAddress, 100'000);
     ASSERT_EQ(ours.core.pc(), program.endAddress) << "seed " << seed << " did not reach its end";
+    for (unsigned op = 0; op < 256; ++op) executed[op] = executed[op] || ours.executed[op];
 
     const std::string path = writeTemporaryHex(program.code);
     ASSERT_FALSE(path.empty());
@@ -141,6 +145,9 @@ TEST_F(UcsimComparison, RandomInstructionSequencesEndInTheSameState) {
       ADD_FAILURE() << "seed " << seed << " differs:\n" << diff;
     }
   }
+  // The programs ran every opcode but the reserved one.
+  for (unsigned op = 0; op < 256; ++op)
+    EXPECT_EQ(executed[op], op != 0xA5) << "opcode " << hex2(op);
 }
 
 std::uint16_t symbolAddress(const std::string& mapPath, const std::string& symbol) {
