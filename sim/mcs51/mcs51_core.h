@@ -90,7 +90,10 @@ class Core {
   bool idle() const;
 
   // Interrupt request lines, raised and cleared by the chip. For sources with a flag bit in
-  // an SFR the core holds (EXIF, EICON, TCON) raising sets that flag; the firmware clears it.
+  // an SFR the core holds (EXIF, EICON, TCON) raising sets that flag; the firmware clears it
+  // (clearing the line leaves it set, except INT0/INT1 in level mode). Entry costs an LCALL's
+  // 4 cycles and counts as no instruction (an autovector's LJMP counts as one). The resume
+  // interrupt has no priority bit and is served at the low level.
   void raise(Interrupt source);
   void clear(Interrupt source);
 
