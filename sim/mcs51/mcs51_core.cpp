@@ -687,7 +687,6 @@ NB_ALWAYS_INLINE inline unsigned Core::execute() {
       reg(op & 7) = a;
       pc += 1;
       break;
-    default: pc += 1; break;  // unreachable: every opcode has a case above
   }
   pc_ = pc;
   cycles_ += cyc;
