@@ -84,10 +84,8 @@ void configureHardware(void)
     SYNC_DELAY();
     EP2BCL = 0x80;
     SYNC_DELAY();
-    EP4BCL = 0x80;    /* and the EP4 buffers */
-    SYNC_DELAY();
-    EP4BCL = 0x80;
-    SYNC_DELAY();
+    /* and the two EP4 buffers, once each: a third skip would act on the buffer that the
+     * host's first command packet may already have filled, and drop that packet */
     EP4BCL = 0x80;
     SYNC_DELAY();
     EP4BCL = 0x80;

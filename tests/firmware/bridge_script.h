@@ -35,7 +35,7 @@ struct ScriptOutcome {
 // Downloads firmwareHexText the way the host tool does (CPU held in reset, one request 0xA0
 // per run of records, reset released), then selects interface 0, alternate setting 1, and lets the
 // firmware finish its configuration.
-bool startBridge(sim::SimulatedDevice& device);
+bool startBridge(sim::SimulatedDevice& device, sim::SimTime pause = sim::milliseconds(5));
 
 ScriptOutcome runScript(sim::SimulatedDevice& device, sim::NandFlash& flash,
                         const HostScript& script);

@@ -13,9 +13,9 @@ namespace firmware_test {
 
 class ChipSession {
  public:
-  ChipSession() : bridge_(flash_) {
+  explicit ChipSession(sim::SimTime startPause = sim::milliseconds(5)) : bridge_(flash_) {
     flash_.useMemoryImage();
-    started_ = startBridge(bridge_);
+    started_ = startBridge(bridge_, startPause);
     flash_.enableTrace(true);
   }
 
