@@ -47,7 +47,9 @@ TEST_P(OpenChannel, KeepsTheFirstInstanceThatOpensAmongZeroToFive) {
   EXPECT_EQ(reasons, GetParam().expectedReasons);
   for (int tried : triedInstances) EXPECT_LE(tried, 5);
   // Stops at the instance it keeps.
-  if (found) EXPECT_EQ(triedInstances.back(), GetParam().expectedInstance);
+  if (found) {
+    EXPECT_EQ(triedInstances.back(), GetParam().expectedInstance);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

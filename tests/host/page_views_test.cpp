@@ -34,7 +34,7 @@ TEST_P(ViewPage, ReadSetupThen528BytesIntoTheView) {
 
 INSTANTIATE_TEST_SUITE_P(Offsets, ViewPage,
                          testing::Values(PageCase{0, {0x50, 0x00, 0x00, 0x00, 0x00, 0x00}, 0},
-                                         PageCase{0x3A5, {0x50, 0x01, 0x01A5 & 0xFF, 0x01, 0, 0},
+                                         PageCase{0x3A5, {0x50, 0x01, 0xA5, 0x01, 0x00, 0x00},
                                                   528 + 256 + 0xA5},
                                          PageCase{0x3FFFE00, {0x50, 0x00, 0x00, 0xFF, 0xFF, 0x01},
                                                   131071ull * 528}));

@@ -115,7 +115,7 @@ TEST(ProgramBlock, EscOrNoFileSendsNothing) {
   };
   for (const Case& c : cases) {
     ProgramFixture f(BLOCK_RAW_SIZE);
-    const std::string name = c.name && *c.name ? f.dir.file(c.name) : std::string(c.name ? "" : "");
+    const std::string name = (c.name && *c.name) ? f.dir.file(c.name) : "";
     f.state.imageFileName = c.name ? name.c_str() : nullptr;
     f.console.keys = c.keys;
     programBlockAtOffset(f.state);

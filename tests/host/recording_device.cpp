@@ -27,7 +27,6 @@ void DeviceRecorder::installSleepLog() {
 
 bool RecordingDevice::record(DriverCall call) {
   failed_ = recorder_->fails && recorder_->fails(call);
-  if (failed_) ++recorder_->failedCalls;
   if (recorder_->keepLog) recorder_->calls.push_back(std::move(call));
   return !failed_;
 }

@@ -36,7 +36,6 @@ struct DeviceRecorder {
   // Flash model state
   std::uint64_t readPosition = 0;
   enum class Mode { Data, Status, Id } mode = Mode::Data;
-  std::size_t failedCalls = 0;
 
   std::vector<DriverCall> commandPackets() const;  // bulk writes on the command pipe
   void installSleepLog();                          // routes the tool's sleeps into `calls`
