@@ -1,4 +1,5 @@
 // Start-up, the first screen, navigation, and the end by ESC.
+#include <csignal>
 #include <cstdio>
 
 #include "tests/e2e/tool_fixture.h"
@@ -30,6 +31,14 @@ TEST_F(StartUp, ShowsTheFirstScreenAndEndsOnEsc) {
   ASSERT_TRUE(tool().press("\x1b"));
   EXPECT_EQ(tool().waitExit(), 0);
   EXPECT_TRUE(screen().blank()) << screen().text();
+}
+
+TEST_F(StartUp, GivesTheTerminalItsModesBackWhenEndedDuringAKeyRead) {
+  start();
+  ASSERT_TRUE(tool().waitFor([&](const ScreenModel&) { return tool().inKeyRead(); }));
+  tool().sendSignal(SIGTERM);
+  EXPECT_EQ(tool().waitExit(), -2000);  // ended by the signal itself, as without the reader
+  EXPECT_FALSE(tool().inKeyRead());
 }
 
 TEST_F(StartUp, MovesOffsetAndMarkerWithArrowAndLetterKeys) {

@@ -98,6 +98,10 @@ bool ToolSession::waitFor(const std::function<bool(const ScreenModel&)>& conditi
   }
 }
 
+void ToolSession::sendSignal(int signal) {
+  if (pid_ > 0 && !exited_) kill(pid_, signal);
+}
+
 bool ToolSession::inKeyRead() const {
   // The pty shares its modes with the tool's side: single-key mode means a key read is on.
   struct termios modes;

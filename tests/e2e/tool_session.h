@@ -45,10 +45,12 @@ class ToolSession {
   // Waits for the tool to end; its exit status, or -1000 on a time-out, -2000 for a signal.
   int waitExit(std::chrono::milliseconds timeout = std::chrono::seconds(30));
   bool running();
+  void sendSignal(int signal);
+  // True while the terminal is in single-key mode, that is while the tool reads a key.
+  bool inKeyRead() const;
 
  private:
   bool readOutput(int waitMs);
-  bool inKeyRead() const;
 
   pid_t pid_ = -1;
   int master_ = -1;
