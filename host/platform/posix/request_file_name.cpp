@@ -73,6 +73,7 @@ std::optional<std::string> readEditedLine(const std::string& initial) {
   }
   std::string text(line);
   std::free(line);
+  if (!text.empty()) add_history(text.c_str());  // earlier choices under the up arrow
   return text;
 }
 #endif
