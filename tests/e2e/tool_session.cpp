@@ -6,7 +6,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#if defined(__APPLE__)
+#include <util.h>
+#else
 #include <pty.h>
+#endif
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>

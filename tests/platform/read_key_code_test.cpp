@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#if defined(__APPLE__)
+#include <util.h>
+#else
 #include <pty.h>
+#endif
 #include <termios.h>
 #include <unistd.h>
 
