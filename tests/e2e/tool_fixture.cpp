@@ -48,6 +48,7 @@ void ToolFixture::pressForText(const std::string& keys, const std::string& text,
   ASSERT_TRUE(tool_->waitFor(
       [&](const ScreenModel& s) { return s.text().find(text) != std::string::npos; }, timeout))
       << "\"" << text << "\" not shown; the screen shows:\n" << screen().text();
+  ASSERT_TRUE(tool_->settle()) << "no key read after \"" << text << "\"";
 }
 
 std::string ToolFixture::outputUntilClear(std::size_t from) const {

@@ -124,6 +124,12 @@ bool ToolSession::press(const std::string& keys, std::chrono::milliseconds timeo
   return true;
 }
 
+bool ToolSession::settle(std::chrono::milliseconds timeout) {
+  const bool reading = waitFor([this](const ScreenModel&) { return inKeyRead(); }, timeout);
+  readOutput(0);  // what was written before the key read began
+  return reading;
+}
+
 void ToolSession::type(const std::string& keys) {
   std::size_t sent = 0;
   while (sent < keys.size()) {

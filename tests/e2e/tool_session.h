@@ -39,6 +39,8 @@ class ToolSession {
   // Waits until the tool blocks in a key read (its terminal is in single-key mode) and
   // sends `keys`. A lone ESC is followed by a pause longer than the reader's time-out.
   bool press(const std::string& keys, std::chrono::milliseconds timeout = std::chrono::seconds(30));
+  // Waits until the tool blocks in its next key read and takes in all it wrote before.
+  bool settle(std::chrono::milliseconds timeout = std::chrono::seconds(30));
   // Sends `keys` without waiting (for the line editor of the file requester).
   void type(const std::string& keys);
 
