@@ -13,6 +13,7 @@ constexpr sim::SimTime POLL = sim::microseconds(500);
 bool ChipBridge::controlOut(std::uint8_t request, std::uint16_t value, std::uint16_t index,
                             const std::uint8_t* data, std::uint16_t length) {
   if (request == 0xA0) return chip_.firmwareLoad(value, data, length, error_);
+  resumeBus();
   // Any other vendor request reaches the firmware as a setup packet; it completes when the
   // firmware releases the handshake.
   const std::uint8_t setup[8] = {0x40,
@@ -68,16 +69,30 @@ EndpointFifo* ChipBridge::bulkEndpoint(std::uint8_t address, bool in) {
 
 bool ChipBridge::stalled(sim::SimTime lastProgress, const char* what, std::uint8_t endpoint) {
   if (chip_.now() - lastProgress < stallTime_) return false;
-  char text[120];
-  std::snprintf(text, sizeof text, " (%s on endpoint 0x%02X made no progress for %.3f s)",
-                what, unsigned(endpoint), sim::toSeconds(stallTime_));
+  char text[200];
+  int n = std::snprintf(text, sizeof text, " (%s on endpoint 0x%02X made no progress for %.3f s",
+                        what, unsigned(endpoint), sim::toSeconds(stallTime_));
+  if (const EndpointFifo* ep = chip_.endpoint(endpoint & 0x0F); ep && n > 0) {
+    if (endpoint & 0x80)
+      n += std::snprintf(text + n, sizeof text - n, "; no packet committed, %u bytes in the current buffer",
+                         ep->cpuOwnsCurrent() ? ep->currentLength() : 0u);
+    else
+      n += std::snprintf(text + n, sizeof text - n, "; no armed buffer");
+  }
+  if (n > 0) std::snprintf(text + n, sizeof text - n, ")");
   error_ = "bridge stalled: " + chip_.describe() + text;
   return true;
+}
+
+// The host resumes a suspended bus before it sends anything.
+void ChipBridge::resumeBus() {
+  if (chip_.busSuspended()) chip_.deliverResume();
 }
 
 bool ChipBridge::bulkOut(std::uint8_t endpoint, const std::uint8_t* data, std::uint32_t length) {
   EndpointFifo* ep = bulkEndpoint(endpoint, false);
   if (!ep) return false;
+  resumeBus();
   std::uint32_t sent = 0;
   sim::SimTime progress = chip_.now();
   do {
@@ -99,6 +114,7 @@ bool ChipBridge::bulkIn(std::uint8_t endpoint, std::uint8_t* data, std::uint32_t
   transferred = 0;
   EndpointFifo* ep = bulkEndpoint(endpoint, true);
   if (!ep) return false;
+  resumeBus();
   sim::SimTime progress = chip_.now();
   while (transferred < length) {
     if (chip_.nakAll() || !ep->hostHasPacket()) {

@@ -33,6 +33,7 @@ class ChipBridge final : public sim::SimulatedDevice {
  private:
   EndpointFifo* bulkEndpoint(std::uint8_t address, bool in);
   bool stalled(sim::SimTime lastProgress, const char* what, std::uint8_t endpoint);
+  void resumeBus();
 
   Fx2Chip chip_;
   std::string error_;

@@ -306,6 +306,11 @@ std::string Fx2Chip::describe() const {
                   core_.idle() ? " (idle)" : "");
     s += text;
   }
+  if (gpif_.ignoredTriggers()) {
+    std::snprintf(text, sizeof text, "; %llu GPIF triggers ignored while busy",
+                  static_cast<unsigned long long>(gpif_.ignoredTriggers()));
+    s += text;
+  }
   return s;
 }
 

@@ -6,7 +6,8 @@
 //
 // Scheduling: the core runs in slices of at most SLICE; before the CPU touches any chip
 // register the GPIF is brought up to the CPU's time, so polling loops see exact flags. Host
-// actions (packets, setup, suspend, ...) happen between slices.
+// actions (packets, setup, suspend, ...) happen between slices, and a GPIF interrupt request
+// reaches the core at its next chip access or at the end of the slice, whichever is first.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -55,6 +56,7 @@ class Fx2Chip {
   void deliverBusReset();
   void deliverSuspend();
   void deliverResume();
+  bool busSuspended() const { return busSuspended_; }
   void wakeupPin(unsigned pin);  // 1: WAKEUP, 2: WU2
 
   // The endpoint with USB number 2, 4, 6 or 8; null for any other.

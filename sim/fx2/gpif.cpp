@@ -43,7 +43,10 @@ void Gpif::begin(Kind kind, unsigned waveform, unsigned endpoint, sim::SimTime n
 }
 
 void Gpif::startFifo(bool read, unsigned endpoint, sim::SimTime now) {
-  if (mode_ != Mode::Idle) return;
+  if (mode_ != Mode::Idle) {
+    ++ignoredTriggers_;
+    return;
+  }
   trigBits = static_cast<std::uint8_t>((read ? bits::GPIFTRIG_READ : 0) | (endpoint & 3));
   fast_.usable = false;
   begin(read ? Kind::FifoRead : Kind::FifoWrite, read ? wfSelect & 3 : (wfSelect >> 2) & 3,
@@ -123,7 +126,10 @@ Gpif::Fast Gpif::runFastRead(sim::SimTime limit) {
 }
 
 void Gpif::startSingle(bool read, sim::SimTime now) {
-  if (mode_ != Mode::Idle) return;
+  if (mode_ != Mode::Idle) {
+    ++ignoredTriggers_;
+    return;
+  }
   begin(read ? Kind::SingleRead : Kind::SingleWrite,
         read ? (wfSelect >> 4) & 3 : (wfSelect >> 6) & 3, 0, now);
   mode_ = Mode::Running;

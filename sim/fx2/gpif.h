@@ -10,6 +10,8 @@
 // with the idle levels on the CTL lines, then starts the next pass in S0 once the FIFO has a
 // byte (write) or room (read). So waveform 0 of the bridge moves one byte every
 // 1 + 2 + 1 + 3 + 1 + 1 = 9 IFCLK cycles when the flash is ready.
+// The ready inputs are sampled in the decision cycle itself (the two-cycle synchroniser that
+// SAS = 0 implies on the chip is not modelled).
 // While a decision loops on itself the GPIF skips ahead to the moment its inputs can change
 // (RDY0 rising) instead of testing every cycle.
 #include <cstdint>
@@ -67,6 +69,8 @@ class Gpif {
 
   std::uint64_t bytesMoved() const { return bytesMoved_; }
   std::uint64_t irqEvents() const { return irqEvents_; }
+  // Triggers that arrived while a transaction was running, and were ignored.
+  std::uint64_t ignoredTriggers() const { return ignoredTriggers_; }
   // What the GPIF is doing, for stall reports: "GPIF waiting for RDY0 in waveform 0 state S0".
   std::string describe(sim::SimTime now) const;
 
@@ -107,6 +111,7 @@ class Gpif {
   } fast_;
   std::uint64_t bytesMoved_ = 0;
   std::uint64_t irqEvents_ = 0;
+  std::uint64_t ignoredTriggers_ = 0;
 };
 
 }  // namespace fx2
