@@ -3,6 +3,7 @@
 // bridge firmware does (from C++, with the CPU held in reset) and to load test programs.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <sstream>
 #include <string>

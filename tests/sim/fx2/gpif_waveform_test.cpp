@@ -37,9 +37,18 @@ class GpifWaveformTest : public ChipFixture {
   }
 };
 
-TEST_F(GpifWaveformTest, SingleWriteHoldsWeLowFourCyclesWithDataTwoBeforeAndOneAfter) {
-  chip.writeXdata(xreg::XGPIFSGLDATH, 0);
-  chip.writeXdata(xreg::XGPIFSGLDATLX, 0xA5);
+// A single write starts from the external-data register or from its SFR twin.
+class SingleWriteTest : public GpifWaveformTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SingleWriteTest, HoldsWeLowFourCyclesWithDataTwoBeforeAndOneAfter) {
+  if (GetParam()) {
+    chip.writeSfr(sfr::GPIFSGLDATH, 0);
+    chip.writeSfr(sfr::GPIFSGLDATLX, 0xA5);
+  } else {
+    chip.writeXdata(xreg::XGPIFSGLDATH, 0);
+    chip.writeXdata(xreg::XGPIFSGLDATLX, 0xA5);
+  }
+  EXPECT_FALSE(done());
   runUntilDone();
   const auto cycles = writeCycles(chip.pins().trace());
   ASSERT_EQ(cycles.size(), 1u);
@@ -51,6 +60,11 @@ TEST_F(GpifWaveformTest, SingleWriteHoldsWeLowFourCyclesWithDataTwoBeforeAndOneA
   EXPECT_EQ(flash.trace()[0].value, 0xA5);
   EXPECT_EQ(flash.trace()[0].time, cycles[0].weRise);
 }
+
+INSTANTIATE_TEST_SUITE_P(Trigger, SingleWriteTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                           return std::string(i.param ? "Sfr" : "Xdata");
+                         });
 
 TEST_F(GpifWaveformTest, FifoWriteCyclesAndTheReleaseBetweenBytes) {
   const std::uint8_t page[3] = {0x11, 0x22, 0x33};
