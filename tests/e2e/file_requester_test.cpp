@@ -41,3 +41,18 @@ TEST_F(FileRequester, CompletesWithTabAndOffersThePreviousChoice) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FileRequester, CancelledAtFirstUseLeavesTheNameEmpty) {
+  tool_ = std::make_unique<ToolSession>(toolLaunch(imagePath(), {"-g"}));
+  ASSERT_TRUE(tool().waitFor([](const ScreenModel& s) { return s.text().find("File name:") != std::string::npos; }))
+      << tool().output();
+  pressForScreen("\x04");  // Ctrl+D on the empty line: the end of input, the requester cancelled
+  EXPECT_EQ(screen().row(37), "filename:");
+  const std::size_t mark = tool().output().size();
+  pressForScreen("d");
+  EXPECT_NE(outputUntilClear(mark).find("fopen failed"), std::string::npos);
+}
+
+}  // namespace
