@@ -25,7 +25,7 @@ void EndpointFifo::hostWrite(const std::uint8_t* data, unsigned length) {
   if (length) std::memcpy(b.data.data(), data, length);
   b.length = length;
   b.usbOwned = false;
-  b.fifoReady = (fifoCfg_ & 0x10) != 0;  // AUTOOUT: straight to the FIFO side
+  b.fifoReady = (fifoCfg_ & bits::FIFOCFG_AUTOOUT) != 0;  // straight to the FIFO side
   usb_ = (usb_ + 1) % count_;
   // A zero-length packet gives the FIFO nothing; with AUTOOUT its buffer is re-armed as soon
   // as it becomes current, so drop it here when it already is.
@@ -79,7 +79,7 @@ void EndpointFifo::packetEnd(bool skip) {
   if (in_) {
     if (skip) {
       b.length = 0;
-    } else if (b.length > 0 || (fifoCfg_ & 0x04)) {  // ZEROLENIN allows an empty packet
+    } else if (b.length > 0 || (fifoCfg_ & bits::FIFOCFG_ZEROLENIN)) {  // an empty packet needs ZEROLENIN
       commitCurrent(b.length);
     }
     return;

@@ -10,6 +10,8 @@
 #include <array>
 #include <cstdint>
 
+#include "sim/fx2/fx2_registers.h"
+
 namespace fx2 {
 
 class EndpointFifo {
@@ -67,7 +69,7 @@ class EndpointFifo {
   void fifoPush(std::uint8_t value) {
     Buffer& b = buf_[cpu_];
     b.data[b.length++] = value;
-    if ((fifoCfg_ & 0x08) && b.length >= autoInLength_) commitCurrent(b.length);
+    if ((fifoCfg_ & bits::FIFOCFG_AUTOIN) && b.length >= autoInLength_) commitCurrent(b.length);
   }
 
   // Flags as EP2468STAT / EPxCS show them.

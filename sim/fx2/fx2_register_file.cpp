@@ -185,12 +185,9 @@ void Fx2Chip::writeRegister(std::uint16_t a, std::uint8_t v) {
     if (v & bits::FIFOCFG_WORDWIDE) recordUnmodelled(a, false, v);  // 16-bit FIFOs
     return;
   }
-  if (int i = epIndexOf(a, xreg::EP2AUTOINLENH, 2); i >= 0) {
-    xreg_[r] = v & 0x07;
-  } else if (int j = epIndexOf(a, xreg::EP2AUTOINLENL, 2); j >= 0) {
-    xreg_[r] = v;
-  }
   if (a >= xreg::EP2AUTOINLENH && a <= xreg::EP8AUTOINLENL) {
+    const bool high = ((a - xreg::EP2AUTOINLENH) & 1) == 0;
+    xreg_[r] = high ? v & 0x07 : v;
     const unsigned i = (a - xreg::EP2AUTOINLENH) / 2;
     const unsigned base = xreg::EP2AUTOINLENH - PAGE + 2 * i;
     unsigned len = (xreg_[base] << 8) | xreg_[base + 1];

@@ -71,12 +71,17 @@ TEST_F(GpifTransferTest, WritePausesOnEmptyEndpointWithTheCountLeft) {
 struct ReadCase {
   std::uint32_t count;
   std::vector<unsigned> packets;
+  unsigned autoInLength = 0;  // 0: the reset value (512)
 };
 
 class CountedReadTest : public GpifTransferTest, public ::testing::WithParamInterface<ReadCase> {};
 
 TEST_P(CountedReadTest, HostReceivesExactlyTheCountInThesePackets) {
   const ReadCase& c = GetParam();
+  if (c.autoInLength) {
+    chip.writeXdata(xreg::EP8AUTOINLENH, static_cast<std::uint8_t>(c.autoInLength >> 8));
+    chip.writeXdata(xreg::EP8AUTOINLENL, static_cast<std::uint8_t>(c.autoInLength));
+  }
   readPage(0);
   startRead(c.count);
   std::vector<unsigned> packets;
@@ -112,7 +117,7 @@ std::vector<unsigned> fullPackets(unsigned n) { return std::vector<unsigned>(n, 
 INSTANTIATE_TEST_SUITE_P(
     Counts, CountedReadTest,
     ::testing::Values(ReadCase{4, {4}}, ReadCase{528, {512, 16}}, ReadCase{512, {512}},
-                      ReadCase{16896, fullPackets(33)}));
+                      ReadCase{16896, fullPackets(33)}, ReadCase{130, {64, 64, 2}, 64}));
 
 TEST_F(GpifTransferTest, ZeroLengthInPacketOnlyWithZeroLenIn) {
   // EP6 has ZEROLENIN set, EP8 not: an INPKTEND on an empty buffer sends a zero-length
