@@ -182,7 +182,6 @@ void Fx2Chip::writeRegister(std::uint16_t a, std::uint8_t v) {
   if (int i = epIndexOf(a, xreg::EP2FIFOCFG, 1); i >= 0) {
     xreg_[r] = v;
     eps_[i]->setFifoConfig(v);
-    if (v & bits::FIFOCFG_WORDWIDE) recordUnmodelled(a, false, v);  // 16-bit FIFOs
     return;
   }
   if (a >= xreg::EP2AUTOINLENH && a <= xreg::EP8AUTOINLENL) {

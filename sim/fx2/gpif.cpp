@@ -35,6 +35,8 @@ void Gpif::begin(Kind kind, unsigned waveform, unsigned endpoint, sim::SimTime n
   wave_ = waveData + 32 * (waveform & 3);
   epIndex_ = endpoint & 3;
   ep_ = eps_[epIndex_];
+  wordWide_ = (kind == Kind::FifoRead || kind == Kind::FifoWrite) &&
+              (ep_->fifoConfig() & bits::FIFOCFG_WORDWIDE);
   state_ = 0;
   entered_ = false;
   // Steps fall on IFCLK edges; a trigger takes effect at the next one.
@@ -56,7 +58,7 @@ void Gpif::startFifo(bool read, unsigned endpoint, sim::SimTime now) {
     return;
   }
   mode_ = Mode::Waiting;
-  if (read) planFastRead();
+  if (read && !wordWide_) planFastRead();
 }
 
 void Gpif::planFastRead() {
@@ -207,6 +209,10 @@ void Gpif::actions(std::uint8_t op, sim::SimTime now) {
     } else if (ep_->fifoHasRoom()) {
       ep_->fifoPush(pins_.bus());
       ++bytesMoved_;
+      if (wordWide_ && ep_->fifoHasRoom()) {
+        ep_->fifoPush(0xFF);  // FD[15:8]
+        ++bytesMoved_;
+      }
       if (count) --count;
     }
   } else if (write) {
@@ -215,6 +221,10 @@ void Gpif::actions(std::uint8_t op, sim::SimTime now) {
   if ((op & OP_NEXT) && kind_ == Kind::FifoWrite && ep_->fifoHasByte()) {
     ep_->fifoNext();
     ++bytesMoved_;
+    if (wordWide_ && ep_->fifoHasByte()) {
+      ep_->fifoNext();
+      ++bytesMoved_;
+    }
     if (count) --count;
   }
   if (op & OP_INCAD) address = (address + 1) & 0x1FF;

@@ -10,6 +10,9 @@
 // with the idle levels on the CTL lines, then starts the next pass in S0 once the FIFO has a
 // byte (write) or room (read). So waveform 0 of the bridge moves one byte every
 // 1 + 2 + 1 + 3 + 1 + 1 = 9 IFCLK cycles when the flash is ready.
+// With WORDWIDE set on the transaction's endpoint the FIFO is 16 bits wide: the count is in
+// words, a read puts FD[7:0] and then FD[15:8] (port D, not connected to the flash: it reads
+// 0xFF) into the FIFO, and a write drives the low byte and advances the FIFO by two.
 // The ready inputs are sampled in the decision cycle itself (the two-cycle synchroniser that
 // SAS = 0 implies on the chip is not modelled).
 // While a decision loops on itself the GPIF skips ahead to the moment its inputs can change
@@ -97,6 +100,7 @@ class Gpif {
   const std::uint8_t* wave_ = waveData;
   EndpointFifo* ep_ = nullptr;
   unsigned epIndex_ = 0;
+  bool wordWide_ = false;
   unsigned state_ = 0;
   bool entered_ = false;  // the current decision state's actions have run
   sim::SimTime t_ = 0;    // start of the next step

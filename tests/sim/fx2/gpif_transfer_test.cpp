@@ -119,6 +119,36 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ReadCase{4, {4}}, ReadCase{528, {512, 16}}, ReadCase{512, {512}},
                       ReadCase{16896, fullPackets(33)}, ReadCase{130, {64, 64, 2}, 64}));
 
+// A FIFO left at its reset width (WORDWIDE) moves words: the flash sees every other byte
+// of a write, and a read brings FD[15:8] along.
+TEST_F(GpifTransferTest, WordWideFifosMoveTwoBytesPerCycle) {
+  chip.writeXdata(xreg::EP2FIFOCFG, 0x11);
+  chip.writeXdata(xreg::EP8FIFOCFG, 0x09);
+  flash.enableTrace(true);
+  const std::uint8_t data[4] = {0xA0, 0xA1, 0xB0, 0xB1};
+  ASSERT_TRUE(bridge.bulkOut(0x02, data, 4));
+  setCount(2);
+  chip.writeSfr(sfr::GPIFTRIG, 0x00);
+  runUntilDone();
+  ASSERT_EQ(flash.trace().size(), 2u);
+  EXPECT_EQ(flash.trace()[0].value, 0xA0);
+  EXPECT_EQ(flash.trace()[1].value, 0xB0);
+  EXPECT_TRUE(chip.readSfr(sfr::EP2468STAT) & 0x01);
+
+  readPage(0);
+  startRead(2);
+  runUntilDone();
+  chip.writeXdata(xreg::INPKTEND, 0x08);
+  std::uint8_t got[8] = {};
+  std::uint32_t n = 0;
+  ASSERT_TRUE(bridge.bulkIn(0x88, got, 8, n));
+  ASSERT_EQ(n, 4u);
+  EXPECT_EQ(got[0], flash.image()[0]);
+  EXPECT_EQ(got[1], 0xFF);
+  EXPECT_EQ(got[2], flash.image()[1]);
+  EXPECT_EQ(got[3], 0xFF);
+}
+
 TEST_F(GpifTransferTest, ZeroLengthInPacketOnlyWithZeroLenIn) {
   // EP6 has ZEROLENIN set, EP8 not: an INPKTEND on an empty buffer sends a zero-length
   // packet on EP6 only.
