@@ -92,6 +92,10 @@ void ChipBridge::resumeBus() {
 bool ChipBridge::bulkOut(std::uint8_t endpoint, const std::uint8_t* data, std::uint32_t length) {
   EndpointFifo* ep = bulkEndpoint(endpoint, false);
   if (!ep) return false;
+  if (!data && length) {
+    error_ = "bulk write without data";
+    return false;
+  }
   resumeBus();
   std::uint32_t sent = 0;
   sim::SimTime progress = chip_.now();
@@ -114,6 +118,10 @@ bool ChipBridge::bulkIn(std::uint8_t endpoint, std::uint8_t* data, std::uint32_t
   transferred = 0;
   EndpointFifo* ep = bulkEndpoint(endpoint, true);
   if (!ep) return false;
+  if (!data && length) {
+    error_ = "bulk read without a buffer";
+    return false;
+  }
   resumeBus();
   sim::SimTime progress = chip_.now();
   while (transferred < length) {

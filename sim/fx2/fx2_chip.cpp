@@ -99,6 +99,10 @@ bool Fx2Chip::firmwareLoad(std::uint16_t address, const std::uint8_t* data,
                            std::uint16_t length, std::string& error) {
   const std::uint32_t end = std::uint32_t(address) + length;
   if (length == 0) return true;
+  if (!data) {
+    error = "request 0xA0: no data";
+    return false;
+  }
   if (address == xreg::CPUCS && length == 1) {
     const bool wasHeld = cpuHeldInReset();
     cpucs_ = data[0];
@@ -281,7 +285,11 @@ void Fx2Chip::runUntil(sim::SimTime target, bool stopOnUsbChange) {
     catchUp();
     if (now_ >= nextSof_) {
       nextSof_ += MICROFRAME;
-      if (!busSuspended_) setUsbIrq(usbirq::SOF);
+      if (!busSuspended_) {
+        setUsbIrq(usbirq::SOF);
+        // A chip that suspended itself on a busy bus wakes at the next bus activity.
+        if (suspended_) wake();
+      }
     }
     if (stopOnUsbChange && usbChanges() != changes) return;
   }

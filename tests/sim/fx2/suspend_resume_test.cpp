@@ -11,7 +11,9 @@ class SuspendTest : public ChipFixture {
     loadProgram("suspend");
     chip.runFor(sim::microseconds(20));
   }
+  // The host suspends the bus, then the program suspends the chip.
   void suspendNow(std::uint8_t wakeupEnables) {
+    chip.deliverSuspend();
     chip.writeXdata(xreg::WAKEUPCS, wakeupEnables);
     chip.core().setIram(0x2F, 1);
     chip.runFor(sim::microseconds(100));
@@ -70,6 +72,14 @@ INSTANTIATE_TEST_SUITE_P(
                       PinCase{"WakeupNotEnabled", 0x02, 1, false},
                       PinCase{"Wu2NotEnabled", 0x01, 2, false}),
     [](const ::testing::TestParamInfo<PinCase>& i) { return std::string(i.param.name); });
+
+TEST_F(SuspendTest, SuspendingOnABusyBusEndsAtTheNextFrame) {
+  chip.core().setIram(0x2F, 1);
+  chip.runFor(Fx2Chip::MICROFRAME + sim::microseconds(20));
+  EXPECT_FALSE(chip.usbSuspended());
+  EXPECT_EQ(resumes(), 1);
+  EXPECT_EQ(exits(), 1);
+}
 
 TEST_F(ChipFixture, ResumeSignallingIsRecordedWithItsDuration) {
   chip.writeXdata(xreg::USBCS, 0x01);
