@@ -307,9 +307,14 @@ std::string Gpif::describe(sim::SimTime now) const {
   if (!period_) {
     std::snprintf(text, sizeof text, "GPIF %s has no interface clock (external IFCLK selected)",
                   kinds[static_cast<int>(kind_)]);
-  } else if (mode_ == Mode::Waiting && fifoReady() && !pins_.ready(now)) {
-    std::snprintf(text, sizeof text, "GPIF waiting for RDY0 in waveform %u state S0",
-                  waveformIndex());
+  } else if (mode_ == Mode::Waiting && fifoReady()) {
+    // Between passes: the next one starts in S0.
+    if (pins_.ready(now))
+      std::snprintf(text, sizeof text, "GPIF %s in waveform %u state S0",
+                    kinds[static_cast<int>(kind_)], waveformIndex());
+    else
+      std::snprintf(text, sizeof text, "GPIF waiting for RDY0 in waveform %u state S0",
+                    waveformIndex());
   } else if (mode_ == Mode::Waiting) {
     std::snprintf(text, sizeof text, "GPIF %s waiting for %s endpoint %u (count %u)",
                   kinds[static_cast<int>(kind_)],

@@ -181,5 +181,37 @@ TEST_F(GpifTransferTest, ReadTimingIsNineCyclesPerByteAndTrPerPage) {
   EXPECT_LT(span, 1022 * perByte + sim::NandFlash::READ_BUSY + 2 * IFCLK);
 }
 
+// Whole passes at once (pins untraced) and state by state (pins traced) give the flash the
+// same read cycles at the same times, also across a page load and a full FIFO.
+TEST_F(GpifTransferTest, WholePassReadMatchesTheStateByStateRun) {
+  auto run = [&](bool tracePins) {
+    chip.pins().enableTrace(tracePins);
+    // Both runs start at the same phase of IFCLK and of the CPU clock.
+    chip.runUntil((chip.now() / 240 + 1) * 240);
+    const sim::SimTime start = chip.now();
+    readPage(0);
+    flash.clearTrace();
+    startRead(1500);
+    EndpointFifo& ep8 = *chip.endpoint(8);
+    for (int i = 0; i < 400 && !done(); ++i) {
+      chip.runFor(sim::microseconds(3) + i % 7);  // uneven slices
+      if (i > 100 && ep8.hostHasPacket()) ep8.hostRelease();  // let the FIFO fill first
+    }
+    EXPECT_TRUE(done());
+    chip.writeXdata(xreg::INPKTEND, 0x08);
+    while (ep8.hostHasPacket()) ep8.hostRelease();
+    std::vector<sim::SimTime> times;
+    for (const sim::BusCycle& c : flash.trace())
+      if (c.kind == sim::BusCycleKind::DataRead) times.push_back(c.time - start);
+    return times;
+  };
+  flash.enableTrace(true);
+  const auto fast = run(false);
+  const auto slow = run(true);
+  ASSERT_EQ(fast.size(), 1500u);
+  ASSERT_EQ(slow.size(), 1500u);
+  EXPECT_EQ(fast, slow);
+}
+
 }  // namespace
 }  // namespace fx2test
