@@ -30,7 +30,7 @@ bool fileHoldsPages(std::FILE* file, unsigned long long position, unsigned long 
   } else {
     console.print("The file is too short: it needs bytes %llu to %llu, it has %lld: "
                   "nothing programmed\n",
-                  position, end, size);
+                  position, end - 1, size);
   }
   return false;
 }

@@ -7,7 +7,14 @@
 #include "sim/fx2/chip_bridge.h"
 #endif
 
+// The chip model running the firmware the tool downloads is what a user should see by
+// default; the packet-level reference stays selectable, and is the fallback of a build
+// without the chip model.
+#if defined(NANDBRIDGE_HAVE_CHIP)
+const char* const DEFAULT_SIMULATED_BRIDGE = "chip";
+#else
 const char* const DEFAULT_SIMULATED_BRIDGE = "reference";
+#endif
 
 std::unique_ptr<sim::SimulatedDevice> makeSimulatedBridge(const char* name, sim::NandFlash& flash,
                                                           std::string& error) {
