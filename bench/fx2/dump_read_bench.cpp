@@ -12,17 +12,12 @@
 #include "sim/fx2/chip_bridge.h"
 #include "sim/fx2/fx2_registers.h"
 #include "sim/mcs51/intel_hex.h"
+#include "tests/sim/fx2/bridge_waveforms.h"
 
 using namespace fx2;
 
 namespace {
 
-constexpr std::uint8_t WAVEFORM_FIFO_READ[32] = {
-    0x08, 0x02, 0x01, 0x03, 0x3F, 0x01, 0x01, 0x07, 0x01, 0x00, 0x02, 0x00, 0x01, 0x00, 0x00, 0x00,
-    0xFF, 0xFD, 0xFD, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x09, 0x00, 0x2D, 0x00, 0x2D, 0x12, 0x3F};
-constexpr std::uint8_t WAVEFORM_SINGLE_WRITE[32] = {
-    0x08, 0x02, 0x04, 0x3F, 0x01, 0x01, 0x01, 0x07, 0x01, 0x02, 0x02, 0x03, 0x00, 0x00, 0x00, 0x00,
-    0xFF, 0xFF, 0xFE, 0xFF, 0xFE, 0xFE, 0xFE, 0xFF, 0x00, 0x09, 0x12, 0x12, 0x00, 0x2D, 0x36, 0x3F};
 // Waveform 0, one pass per byte: S0 1 test, S1 2, S2 1, S3 3, S4 1 decision.
 constexpr unsigned WAVEFORM_0_CYCLES = 1 + 2 + 1 + 3 + 1;
 
@@ -65,10 +60,9 @@ int main() {
   chip.writeXdata(xreg::GPIFREADYCFG, 0x80);
   chip.writeXdata(xreg::GPIFIDLECTL, 0xFF);
   chip.writeXdata(xreg::GPIFWFSELECT, 0xE4);
-  for (unsigned i = 0; i < 32; ++i) {
-    chip.writeXdata(static_cast<std::uint16_t>(xreg::GPIF_WAVE_DATA + i), WAVEFORM_FIFO_READ[i]);
-    chip.writeXdata(static_cast<std::uint16_t>(xreg::GPIF_WAVE_DATA + 96 + i), WAVEFORM_SINGLE_WRITE[i]);
-  }
+  for (unsigned i = 0; i < sizeof fx2test::BRIDGE_WAVEFORMS; ++i)
+    chip.writeXdata(static_cast<std::uint16_t>(xreg::GPIF_WAVE_DATA + i),
+                    fx2test::BRIDGE_WAVEFORMS[i]);
   chip.writeXdata(xreg::EP8FIFOCFG, 0x08);
   chip.writeSfr(sfr::OEA, 0xC0);
   busWrite(chip, 0x80, 0x00);

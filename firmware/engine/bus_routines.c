@@ -1,6 +1,8 @@
 /* The latch lines change only between bytes, while the GPIF is idle: each byte's single
  * write is complete (DONE) before the next port A value is written. The single-write
- * waveform itself holds the byte until the flash's ready line is high. */
+ * waveform itself holds the byte until the flash's ready line is high. The routines are
+ * written out byte by byte rather than as a loop over phases: at a 12 MHz CPU such a loop
+ * makes a main-area dump about 16 % slower. */
 #include "../platform/fx2_registers.h"
 #include "bus_routines.h"
 #include "command_buffer.h"

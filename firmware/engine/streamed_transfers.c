@@ -27,12 +27,8 @@ static void waitGpifIdle(void)
     }
 }
 
-void armStep(void)
+void loadLongWriteCount(void)
 {
-    if ((EP2468STAT & EP2_EMPTY) || longWriteArmed)
-        return;
-    waitGpifIdle();
-    SYNC_DELAY();
     GPIFTCB3 = 0xFF;
     SYNC_DELAY();
     GPIFTCB2 = 0xFF;
@@ -41,6 +37,15 @@ void armStep(void)
     SYNC_DELAY();
     GPIFTCB0 = 0xFF;
     SYNC_DELAY();
+}
+
+void armStep(void)
+{
+    if ((EP2468STAT & EP2_EMPTY) || longWriteArmed)
+        return;
+    waitGpifIdle();
+    SYNC_DELAY();
+    loadLongWriteCount();
     GPIFTRIG = TRIGGER_WRITE_EP2;
     SYNC_DELAY();
     longWriteArmed = 1;

@@ -8,6 +8,10 @@ extern unsigned int readCount;
 /* 1 while a long write that the arm step triggered counts as running. */
 extern unsigned char longWriteArmed;
 
+/* Loads LONG_WRITE_COUNT (0xFFFFFFFF) into the transaction count, each byte followed by a
+ * synchronization delay: the count of a long write, never used up. */
+void loadLongWriteCount(void);
+
 void armStep(void);
 void readStep(void);
 

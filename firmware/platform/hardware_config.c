@@ -4,6 +4,7 @@
 #include "hardware_config.h"
 #include "sync_delay.h"
 #include "waveforms.h"
+#include "../engine/streamed_transfers.h"
 
 void initGpif(void)
 {
@@ -92,14 +93,7 @@ void configureHardware(void)
     SYNC_DELAY();
 
     /* the long write: LONG_WRITE_COUNT, then trigger from EP2 */
-    GPIFTCB3 = 0xFF;
-    SYNC_DELAY();
-    GPIFTCB2 = 0xFF;
-    SYNC_DELAY();
-    GPIFTCB1 = 0xFF;
-    SYNC_DELAY();
-    GPIFTCB0 = 0xFF;
-    SYNC_DELAY();
+    loadLongWriteCount();
     EP2GPIFTRIG = 0xFF;
     SYNC_DELAY();
 
